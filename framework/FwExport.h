@@ -1,7 +1,10 @@
-// Export/import of the framework DLL's classes and functions.
+// Export/import of the framework DLL's classes and functions. The portable
+// parts (the root object) are also built natively, where this is empty.
 #pragma once
 
-#ifdef FRAMEWORK_BUILD
+#if !defined(_WIN32)
+#define FW_API
+#elif defined(FRAMEWORK_BUILD)
 #define FW_API __declspec(dllexport)
 #else
 #define FW_API __declspec(dllimport)
