@@ -101,10 +101,14 @@ int ResSubStringToInt(unsigned stringId, int index, char separator) {
 }
 
 int FindSubString(const std::string& text, const std::string& value, char separator) {
+    std::size_t start = 0;
     for (int index = 0;; ++index) {
-        std::string field = SubString(text, index, separator);
-        if (field.empty()) return -1;
-        if (field == value) return index;
+        std::size_t end = text.find(separator, start);
+        std::size_t length = (end == std::string::npos ? text.size() : end) - start;
+        if (length == 0) return -1;  // the first empty field ends the search
+        if (length == value.size() && text.compare(start, length, value) == 0) return index;
+        if (end == std::string::npos) return -1;
+        start = end + 1;
     }
 }
 
