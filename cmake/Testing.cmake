@@ -23,10 +23,23 @@ endif()
 file(WRITE ${CMAKE_BINARY_DIR}/gtest-tests.txt "")
 set(POSTLING_WITH_XVFB ${PROJECT_SOURCE_DIR}/scripts/lib/with-xvfb)
 
+# The program's string table as a resource of a Windows test or tool, so
+# that the resource chain finds it in the executable itself.
+function(postling_add_string_table target)
+  if(WIN32)
+    set(rc ${PROJECT_SOURCE_DIR}/postling/res/StringTable.rc)
+    target_sources(${target} PRIVATE ${rc})
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${POSTLING_STRINGS_RC_DIR}/strings.rc)
+    target_include_directories(${target} PRIVATE ${POSTLING_STRINGS_RC_DIR})
+    add_dependencies(${target} postling_strings_rc)
+  endif()
+endfunction()
+
 # postling_add_gtest(NAME SOURCES ... [LIBS ...] [DISPLAY])
 function(postling_add_gtest name)
   cmake_parse_arguments(T "DISPLAY" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
+  postling_add_string_table(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   if(T_DISPLAY)
