@@ -28,7 +28,9 @@ public:
     // Unfolded value of a header field, by upper-case name with its colon
     // ("FROM:"); empty when absent.
     std::string GetHeaderField(const std::string& name) const;
-    // A date text to a time value; the current time for an empty text.
+    // A date text ("Mon, 13 Nov 2000 10:05:07 +0300") to a time value, the
+    // clock time taken as local time. The current time for an empty text, an
+    // unreadable one or an unknown month; kTimeInvalid for one out of range.
     TimeValue ParseDate(const std::string& text) const;
 
     std::string m_strHeader;         // 1: the whole response to TOP, CR LF lines

@@ -16,8 +16,12 @@ TEST(UpperCase1251, EverythingElseStaysAndResultIsStable) {
         unsigned char upper = UpperCase1251(static_cast<unsigned char>(c));
         EXPECT_EQ(UpperCase1251(upper), upper) << c;
         bool lower = (c >= 'a' && c <= 'z') || c >= 0xE0;
-        if (!lower && upper != c) EXPECT_GE(c, 0x80) << c;  // only cp1251 lower-case letters move
-        if (c < 0x80 && !(c >= 'a' && c <= 'z')) EXPECT_EQ(upper, c) << c;
+        if (!lower && upper != c) {
+            EXPECT_GE(c, 0x80) << c;  // only cp1251 lower-case letters move
+        }
+        if (c < 0x80 && !(c >= 'a' && c <= 'z')) {
+            EXPECT_EQ(upper, c) << c;
+        }
     }
     EXPECT_EQ(UpperCase1251(0xD7), 0xD7);  // Ч stays
     EXPECT_EQ(UpperCase1251(0xA8), 0xA8);  // Ё stays
