@@ -1,0 +1,159 @@
+// One POP3 account: its settings and schedule, the state of its check, its
+// message lists and the buffers of its connection.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "framework/Object.h"
+#include "postling/engine/CheckThread.h"
+#include "postling/message/Message.h"
+#include "postling/model/Clock.h"
+#include "postling/model/Interval.h"
+
+class CAccount : public CObject {
+public:
+    // Option bits (m_dwOptions).
+    static constexpr std::uint32_t OPT_REPORT_ERRORS = 0x1;    // errors open the errors window
+    static constexpr std::uint32_t OPT_CHECK_PERIODS = 0x2;    // check only inside m_checkPeriods
+    static constexpr std::uint32_t OPT_UNCHECK_PERIODS = 0x4;  // never start inside m_uncheckPeriods
+    static constexpr std::uint32_t OPT_ASK_PASSWORD = 0x8;     // ask for the password on a failed log-in
+
+    enum PendingAction : std::int32_t { PENDING_NONE = 0, PENDING_REPLACE = 1, PENDING_DELETE = 2 };
+
+    static constexpr std::size_t kCommandBufferSize = 200;
+    static constexpr std::size_t kReplyBufferSize = 20480;
+    // The shortest interval the schedule uses: a stored interval below it
+    // would have the account checked back to back.
+    static constexpr std::int32_t kMinInterval = 10;
+
+    // The connection's socket (the engine's socket seam); -1 when closed.
+    using Socket = std::intptr_t;
+    static constexpr Socket kInvalidSocket = -1;
+
+    using MessageList = std::vector<std::unique_ptr<CMessage>>;
+
+    CAccount();
+    // A new account with the settings of `other` (see the assignment).
+    CAccount(const CAccount& other);
+    // Assignment of settings: options, name, server, user, password,
+    // protocol, port, time-out, interval, and the period lists whose bits
+    // are set (copied and normalised; a list whose bit is clear is emptied,
+    // a bit whose list is empty is cleared). Nothing else is touched.
+    CAccount& operator=(const CAccount& other);
+    ~CAccount() override;
+
+    const CRuntimeClass* GetRuntimeClass() const override;
+    static const CRuntimeClass classCAccount;
+
+    // The same account: equal server and equal user name (case-sensitive).
+    bool IsSameAccount(const CAccount& other) const;
+
+    // Reads account `number` from the profile; false when it has no name
+    // (then nothing else is read). Missing values keep the object's; the
+    // period lists and the known identifiers are replaced.
+    bool Load(int number);
+    // Writes this account as account `number`; deletes nothing. The known
+    // identifiers come first, then those of the seen current messages;
+    // empty identifiers are left out.
+    void Save(int number) const;
+
+    // Sets m_timeNextCheck to the first moment from `from` + interval that the
+    // periods allow, searched up to 62 days after `from`; false when never.
+    bool ComputeNextCheck(TimeValue from);
+    // The schedule of a loaded or newly applied account: due at `now` unless
+    // its periods forbid it.
+    bool MakeDue(TimeValue now);
+
+    // --- Checking (the engine) ---
+
+    // Starts a check on a thread of its own (user-interface thread). False,
+    // and nothing happens, when the account is busy or no thread can be made.
+    bool StartCheck();
+    // Busy from StartCheck until the main frame has collected the thread.
+    bool IsBusy() const;
+    // Waits for the ended thread and forgets it (user-interface thread, on
+    // "Checking Thread Exiting"); false when there is none.
+    bool CollectThread();
+    static unsigned CheckThreadProc(CAccount* account);
+    // The session and the merge of its result; false when the session failed.
+    bool RunCheck();
+    void MarkAllSeen();
+
+    // The POP3 session (checking thread).
+    bool CheckMailbox();
+    bool Login();
+    bool ReadMailbox();
+    bool AskPassword();
+
+    // The line connection (checking thread).
+    bool OpenConnection();
+    bool WaitReadable(int seconds, int microseconds);
+    int SendLine(const char* text);
+    int ReadReply(char* buffer, int capacity);
+    void Disconnect(bool sendQuit);
+    void FormatErrorText(std::string& out) const;
+    void ReportError();
+    void PostError(int kind, const std::string& text);
+    // The fillers of error texts: "Учетная запись: ..." and "Ответ сервера: ...".
+    std::string AccountPart() const;
+    std::string ReplyPart() const;
+
+    // "Accounts\Account 000" for number 0, and the key above all accounts.
+    static std::string KeyName(int number);
+    static std::string AccountsKey();
+
+    // Settings, read by the checking thread without the lock.
+    std::uint32_t m_dwOptions;
+    std::string m_strName;
+    std::string m_strServer;
+    std::string m_strUser;
+    std::string m_strPassword;     // plain text
+    std::int32_t m_nProtocol;      // 0 POP3, 1 IMAP4, 2 HOTMAIL; always checked as POP3
+    std::int32_t m_nPort;
+    std::int32_t m_nTimeOut;       // seconds
+    std::int32_t m_nInterval;      // seconds from one check's start to the next
+    CIntervalList m_checkPeriods;
+    CIntervalList m_uncheckPeriods;
+
+    // Guards the three message lists and the hand-over fields (orphan mark,
+    // pending action, pending copy). Recursive, like a critical section.
+    mutable std::recursive_mutex m_lock;
+
+    // Check state.
+    std::atomic<std::int32_t> m_bChecking;
+    TimeValue m_timeCheckStarted;
+    TimeValue m_timeCheckFinished;  // -1 while a check runs
+    TimeValue m_timeNextCheck;      // kTimeNever: never
+
+    // Under m_lock.
+    MessageList m_messages;         // as of the last completed check
+    MessageList m_gathered;         // found by the check under way
+    MessageList m_knownIds;         // seen before the last save; only the identifier is set
+
+    // The connection; owned by the checking thread while it runs.
+    std::unique_ptr<CheckThread> m_pThread;  // until collected by the main frame
+    Socket m_socket;
+    char m_szCommand[kCommandBufferSize];
+    char m_szReply[kReplyBufferSize];
+    std::int32_t m_nLastError;      // string id of the last failure; 0 none, 1 log-in under way
+
+    // Hand-over of edited settings (under m_lock).
+    std::int32_t m_bOrphan;
+    std::int32_t m_nPendingAction;  // PendingAction
+    std::unique_ptr<CAccount> m_pPending;
+
+    std::int32_t m_bPasswordReply;  // 1: the user confirmed a new user name and password
+
+private:
+    void ClearBitsOfEmptyLists();
+    // "USER x\n" or "PASS x\n" into the command buffer; false (and the last
+    // error set) when the value would not fit or holds a line break.
+    bool ComposeCommand(const char* verb, const std::string& argument);
+    std::int32_t ScheduleInterval() const;  // the interval, at least kMinInterval
+};

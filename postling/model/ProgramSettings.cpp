@@ -1,0 +1,33 @@
+#include "ProgramSettings.h"
+
+#include "postling/model/ProfileStore.h"
+#include "postling/model/SystemLanguage.h"
+
+const char ProgramSettings::kSection[] = "Settings";
+
+ProgramSettings::ProgramSettings()
+    : m_dwOptions(0), m_nErrorSaveTime(0), m_nSilentSoundDuration(0),
+      m_wLanguage(SystemDefaultLanguage()) {}
+
+void ProgramSettings::LoadLanguage() {
+    const std::uint16_t system = SystemDefaultLanguage();
+    std::int32_t language = Profile().GetInt(kSection, "Language", system);
+    m_wLanguage = language >= 0 && language <= 0xFFFF ? static_cast<std::uint16_t>(language) : system;
+}
+
+void ProgramSettings::Load() {
+    ProfileStore& profile = Profile();
+    m_strMailer = profile.GetString(kSection, "Mailer", std::string());
+    m_dwOptions = static_cast<std::uint32_t>(profile.GetInt(kSection, "Options", 0));
+    m_nErrorSaveTime = profile.GetInt(kSection, "Error Save Time", 0);
+    m_nSilentSoundDuration = profile.GetInt(kSection, "Silent Sound Duration", 10);
+}
+
+void ProgramSettings::Save() const {
+    ProfileStore& profile = Profile();
+    profile.WriteString(kSection, "Mailer", m_strMailer);
+    profile.WriteInt(kSection, "Options", static_cast<std::int32_t>(m_dwOptions));
+    profile.WriteInt(kSection, "Error Save Time", m_nErrorSaveTime);
+    profile.WriteInt(kSection, "Silent Sound Duration", m_nSilentSoundDuration);
+    profile.WriteInt(kSection, "Language", m_wLanguage);
+}

@@ -1,0 +1,34 @@
+#include "TestSupport.h"
+#include "postling/model/ProgramSettings.h"
+#include "postling/model/SystemLanguage.h"
+
+TEST_F(ModelTest, ProgramSettingsFromAFreshProfileAndBack) {
+    SetSystemLanguageForTesting(0x0409);
+    ProgramSettings settings;
+    EXPECT_EQ(settings.m_nSilentSoundDuration, 0);  // zero until loaded
+    settings.LoadLanguage();
+    settings.Load();
+    EXPECT_EQ(settings.m_strMailer, "");
+    EXPECT_EQ(settings.m_dwOptions, 0u);
+    EXPECT_EQ(settings.m_nErrorSaveTime, 0);
+    EXPECT_EQ(settings.m_nSilentSoundDuration, 10);
+    EXPECT_EQ(settings.m_wLanguage, 0x0409);
+
+    settings.m_strMailer = "C:\\\xCF\xEE\xF7\xF2\xE0\\mail.exe";
+    settings.m_dwOptions = OPT_DIALUP_ONLY | OPT_MUTE_ON_MENU | 0x400;  // unknown bits are kept
+    settings.m_nSilentSoundDuration = 0;
+    settings.m_wLanguage = 0x0419;
+    settings.Save();
+    ProgramSettings loaded;
+    loaded.LoadLanguage();
+    loaded.Load();
+    EXPECT_EQ(loaded.m_strMailer, settings.m_strMailer);
+    EXPECT_EQ(loaded.m_dwOptions, settings.m_dwOptions);
+    EXPECT_EQ(loaded.m_nSilentSoundDuration, 0);
+    EXPECT_EQ(loaded.m_wLanguage, 0x0419);
+
+    m_store->WriteInt("Settings", "Language", 0x10419);  // no language id
+    loaded.LoadLanguage();
+    EXPECT_EQ(loaded.m_wLanguage, 0x0409);
+    SetSystemLanguageForTesting(std::nullopt);
+}
