@@ -1,0 +1,123 @@
+// The account's checking thread: the session, then the merge of its result.
+#include "CheckThread.h"
+
+#include <system_error>
+
+#include "CheckContext.h"
+#include "EngineStrings.h"
+#include "postling/message/RuleBook.h"
+#include "postling/model/Account.h"
+
+CheckThread::CheckThread(std::function<void()> body) {
+    m_thread = std::thread([this, body = std::move(body)] {
+        {
+            std::unique_lock<std::mutex> lock(m_lock);
+            m_changed.wait(lock, [this] { return m_state != kSuspended; });
+            if (m_state == kCancelled) return;
+        }
+        body();
+    });
+}
+
+CheckThread::~CheckThread() {
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (m_state == kSuspended) m_state = kCancelled;
+    }
+    m_changed.notify_all();
+    Join();
+}
+
+void CheckThread::Resume() {
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (m_state == kSuspended) m_state = kResumed;
+    }
+    m_changed.notify_all();
+}
+
+void CheckThread::Join() {
+    if (m_thread.joinable()) m_thread.join();
+}
+
+bool CAccount::IsBusy() const { return m_bChecking != 0 || m_pThread != nullptr; }
+
+bool CAccount::StartCheck() {
+    // The thread of the previous check must have been collected first: its
+    // handle is what the main frame waits for when that thread has ended.
+    if (IsBusy()) return false;
+    try {
+        m_pThread = std::make_unique<CheckThread>([this] { CheckThreadProc(this); });
+    } catch (const std::system_error&) {
+        m_pThread.reset();
+        return false;
+    }
+    m_bChecking = 1;
+    m_timeCheckStarted = CurrentTime();
+    m_timeCheckFinished = kTimeInvalid;
+    ComputeNextCheck(m_timeCheckStarted);
+    m_pThread->Resume();
+    return true;
+}
+
+bool CAccount::CollectThread() {
+    if (!m_pThread) return false;
+    m_pThread->Join();
+    m_pThread.reset();
+    return true;
+}
+
+unsigned CAccount::CheckThreadProc(CAccount* account) {
+    CheckContext& context = Checking();
+    ++context.m_nRunningChecks;
+    account->RunCheck();
+    account->m_timeCheckFinished = CurrentTime();
+    --context.m_nRunningChecks;
+    account->m_bChecking = 0;
+    context.m_sink.PostThreadExiting(account);
+    return 0;
+}
+
+bool CAccount::RunCheck() {
+    if (!CheckMailbox()) {
+        m_gathered.clear();
+        return false;
+    }
+    CRuleBook& rules = Checking().m_rules;
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+
+    if (!m_knownIds.empty()) {
+        for (auto& message : m_gathered)
+            for (const auto& known : m_knownIds)
+                if (known->m_strMessageId == message->m_strMessageId) {
+                    message->m_bSeen = 1;
+                    break;
+                }
+        m_knownIds.clear();
+    }
+
+    for (auto& message : m_gathered) {
+        for (const auto& current : m_messages)
+            if (current->m_strMessageId == message->m_strMessageId) {
+                message->m_bSeen = current->m_bSeen;
+                break;
+            }
+        if (message->m_bSeen == 0) {
+            message->m_nReaction = rules.GetReaction(*message);
+            if (message->m_nReaction < 2) {
+                message->m_bSeen = 1;
+                message->m_nReaction = 1;
+            }
+        }
+    }
+
+    m_messages.clear();
+    for (auto& message : m_gathered) m_messages.push_back(std::move(message));
+    m_gathered.clear();
+    return true;
+}
+
+void CAccount::MarkAllSeen() {
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    for (auto& message : m_messages) message->m_bSeen = 1;
+}

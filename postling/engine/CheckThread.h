@@ -1,0 +1,29 @@
+// A checking thread: created suspended, resumed once the account's next
+// check is set, and joined by the main frame when it has posted its end.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+class CheckThread {
+public:
+    // Starts the thread, which waits for Resume before it runs `body`.
+    // Throws std::system_error when no thread can be created.
+    explicit CheckThread(std::function<void()> body);
+    // Joins; a thread that was never resumed ends without running its body.
+    ~CheckThread();
+    CheckThread(const CheckThread&) = delete;
+    CheckThread& operator=(const CheckThread&) = delete;
+
+    void Resume();
+    void Join();
+
+private:
+    enum State { kSuspended, kResumed, kCancelled };
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    State m_state = kSuspended;
+    std::thread m_thread;
+};

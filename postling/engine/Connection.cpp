@@ -1,0 +1,148 @@
+// The account's line connection: open, wait, send a command, read a reply,
+// close; and failures turned into error records.
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "CheckContext.h"
+#include "EngineStrings.h"
+#include "Socket.h"
+#include "postling/model/Account.h"
+#include "postling/model/TextFormat.h"
+
+namespace {
+
+constexpr std::size_t kDiscardBufferSize = 20480;
+
+bool EndsWithDotLine(const std::string& tail) {
+    auto endsWith = [&](const char* suffix) {
+        std::size_t n = std::strlen(suffix);
+        return tail.size() >= n && tail.compare(tail.size() - n, n, suffix) == 0;
+    };
+    return endsWith("\n.\r\n") || endsWith("\n.\n");
+}
+
+// Keeps the last few bytes of a stream, enough to see a terminating "." line.
+void KeepTail(std::string& tail, const char* data, std::size_t length) {
+    tail.append(data, length);
+    if (tail.size() > 8) tail.erase(0, tail.size() - 8);
+}
+
+}  // namespace
+
+bool CAccount::OpenConnection() {
+    m_nLastError = kLoginUnderWay;
+    m_socket = CreateStreamSocket();
+    if (m_socket == kInvalidSocket) {
+        m_nLastError = IDS_SOCKET_CREATE_FAILED;
+        return false;
+    }
+    std::uint32_t address = 0;
+    if (!ParseDottedAddress(m_strServer, address) && !ResolveFirstAddress(m_strServer, address)) {
+        m_nLastError = IDS_SERVER_NOT_FOUND;
+        return false;
+    }
+    // A stored port outside the TCP range cannot be connected to.
+    if (m_nPort <= 0 || m_nPort > 65535 ||
+        !ConnectSocket(m_socket, address, static_cast<std::uint16_t>(m_nPort))) {
+        m_nLastError = IDS_CONNECT_FAILED;
+        return false;
+    }
+    return true;
+}
+
+bool CAccount::WaitReadable(int seconds, int microseconds) {
+    return WaitSocketReadable(m_socket, seconds, microseconds) == 1;
+}
+
+int CAccount::SendLine(const char* text) {
+    std::size_t length = std::strlen(text);
+    bool whole = SendSocket(m_socket, text, length) == static_cast<long>(length);
+    return whole ? kNoError : static_cast<int>(IDS_SEND_FAILED);
+}
+
+int CAccount::ReadReply(char* buffer, int capacity) {
+    if (capacity < 2) {  // no room for a byte and its terminator
+        if (capacity == 1) buffer[0] = '\0';
+        return IDS_RECEIVE_FAILED;
+    }
+    const int timeout = m_nTimeOut > 0 ? m_nTimeOut : 0;
+    int received = 0;
+    std::string tail;  // of everything this reply delivered
+    for (;;) {
+        if (!WaitReadable(timeout, 0)) {
+            buffer[received] = '\0';
+            return IDS_TIMED_OUT;
+        }
+        long n = ReceiveSocket(m_socket, buffer + received,
+                               static_cast<std::size_t>(capacity - received));
+        if (n < 0) {
+            buffer[received] = '\0';
+            return IDS_RECEIVE_FAILED;
+        }
+        if (n == 0) {
+            // Closed: before the first byte, or in the middle of a reply. The
+            // partial text stays in the buffer for the error message.
+            buffer[received] = '\0';
+            return IDS_CONNECTION_CLOSED;
+        }
+        KeepTail(tail, buffer + received, static_cast<std::size_t>(n));
+        received += static_cast<int>(n);
+        if (received == capacity) break;  // full: overflow steps
+        if (buffer[received - 1] == '\n') {
+            buffer[received] = '\0';
+            return kNoError;
+        }
+    }
+
+    // The reply does not fit: keep capacity - 1 bytes and drop the rest of a
+    // multi-line reply up to its terminating "." line.
+    buffer[capacity - 1] = '\0';
+    std::unique_ptr<char[]> discard(new (std::nothrow) char[kDiscardBufferSize]);
+    if (!discard) return IDS_OUT_OF_MEMORY;
+    while (!EndsWithDotLine(tail) && WaitReadable(timeout, 0)) {
+        long n = ReceiveSocket(m_socket, discard.get(), kDiscardBufferSize);
+        if (n < 0) return IDS_RECEIVE_FAILED;
+        if (n == 0) break;
+        KeepTail(tail, discard.get(), static_cast<std::size_t>(n));
+    }
+    return kNoError;
+}
+
+void CAccount::Disconnect(bool sendQuit) {
+    if (sendQuit && m_socket != kInvalidSocket) {
+        std::strcpy(m_szCommand, "QUIT\n");
+        SendLine(m_szCommand);
+        ShutdownSend(m_socket);
+        ReadReply(m_szReply, static_cast<int>(kReplyBufferSize));
+    }
+    if (m_socket != kInvalidSocket) CloseSocket(m_socket);
+    m_socket = kInvalidSocket;
+}
+
+std::string CAccount::AccountPart() const {
+    return FormatResource(IDS_ACCOUNT_PART, {m_strName, m_strServer});
+}
+
+std::string CAccount::ReplyPart() const {
+    return FormatResource(IDS_REPLY_PART, {std::string(m_szReply)});
+}
+
+void CAccount::FormatErrorText(std::string& out) const {
+    std::string format;
+    if (m_nLastError > 0) format = LoadStringResource(static_cast<unsigned>(m_nLastError));
+    if (format.empty()) format = LoadStringResource(IDS_UNKNOWN_SOCKET_ERROR);
+    out = FormatText(format, {AccountPart(), ReplyPart()});
+}
+
+void CAccount::ReportError() {
+    if (m_nLastError == kNoError || m_nLastError == kLoginUnderWay) return;
+    std::string text;
+    FormatErrorText(text);
+    PostError(ErrorRecord::kError, text);
+}
+
+void CAccount::PostError(int kind, const std::string& text) {
+    std::unique_ptr<ErrorRecord> record(new (std::nothrow) ErrorRecord(kind, text, this));
+    Checking().m_sink.PostAddError(std::move(record));
+}

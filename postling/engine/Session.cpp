@@ -1,0 +1,244 @@
+// One POP3 session of an account: log-in with password retries, STAT, LIST
+// and TOP for every message, DELE for the messages to delete, QUIT.
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "CheckContext.h"
+#include "EngineStrings.h"
+#include "postling/message/RuleBook.h"
+#include "postling/model/Account.h"
+#include "postling/model/TextFormat.h"
+
+namespace {
+
+bool IsPositive(const char* reply) { return std::strncmp(reply, "+OK", 3) == 0; }
+
+// The two numbers of a STAT or LIST answer, read from its fifth character
+// on like "%d %d", without scanf's undefined overflow.
+bool ReadTwoNumbers(const char* reply, int& first, int& second) {
+    if (std::strlen(reply) < 4) return false;
+    const char* p = reply + 4;
+    int* targets[] = {&first, &second};
+    for (int* target : targets) {
+        char* end = nullptr;
+        errno = 0;
+        long value = std::strtol(p, &end, 10);
+        if (end == p) return false;
+        if (errno == ERANGE || value > 0x7FFFFFFFL) value = 0x7FFFFFFFL;
+        if (value < -0x7FFFFFFFL - 1) value = -0x7FFFFFFFL - 1;
+        *target = static_cast<int>(value);
+        p = end;
+    }
+    return true;
+}
+
+bool EndsWithDotLine(const char* text, std::size_t length) {
+    auto endsWith = [&](const char* suffix) {
+        std::size_t n = std::strlen(suffix);
+        return length >= n && std::memcmp(text + length - n, suffix, n) == 0;
+    };
+    return endsWith("\n.\r\n") || endsWith("\n.\n");
+}
+
+// A message to delete in this session. Marks are named by the message's
+// identifier rather than held by pointer: the user may drop a mark while
+// the session runs.
+struct DeletionEntry {
+    std::unique_ptr<CMessage> message;
+    bool fromMark;  // the user marked it: a successful DELE uses the mark up
+    int number;
+};
+
+}  // namespace
+
+bool CAccount::ComposeCommand(const char* verb, const std::string& argument) {
+    // A value with a line break would smuggle further commands to the server;
+    // one too long for the command buffer would be cut. Neither is sent.
+    if (argument.find_first_of("\r\n") != std::string::npos) {
+        m_nLastError = IDS_CREDENTIAL_LINE_BREAK;
+        return false;
+    }
+    std::string command = std::string(verb) + ' ' + argument + '\n';
+    if (command.size() + 1 > kCommandBufferSize) {
+        m_nLastError = IDS_CREDENTIAL_TOO_LONG;
+        return false;
+    }
+    std::memcpy(m_szCommand, command.c_str(), command.size() + 1);
+    return true;
+}
+
+bool CAccount::Login() {
+    if (!OpenConnection()) return false;
+
+    // The greeting, however many lines, is read but not checked.
+    const int timeout = m_nTimeOut > 0 ? m_nTimeOut : 0;
+    if (WaitReadable(timeout, 0)) {
+        while (ReadReply(m_szReply, static_cast<int>(kReplyBufferSize)) == kNoError &&
+               WaitReadable(0, 100)) {
+        }
+    }
+
+    if (!ComposeCommand("USER", m_strUser)) return false;
+    SendLine(m_szCommand);
+    if (ReadReply(m_szReply, static_cast<int>(kReplyBufferSize)) != kNoError) {
+        m_nLastError = IDS_TIMED_OUT;
+        return false;
+    }
+    if (!IsPositive(m_szReply)) {
+        m_nLastError = IDS_USER_REJECTED;
+        Disconnect(true);
+        return false;
+    }
+
+    if (!ComposeCommand("PASS", m_strPassword)) {
+        Disconnect(true);
+        return false;
+    }
+    SendLine(m_szCommand);
+    if (ReadReply(m_szReply, static_cast<int>(kReplyBufferSize)) != kNoError) {
+        m_nLastError = IDS_TIMED_OUT;
+        return false;
+    }
+    if (IsPositive(m_szReply)) return true;
+    m_nLastError = IDS_PASSWORD_REJECTED;
+    Disconnect(true);
+    return false;
+}
+
+bool CAccount::AskPassword() {
+    CheckContext& context = Checking();
+    context.m_passwordGate.Wait();
+    context.m_passwordAnswered.Reset();
+    context.m_sink.PostAskPassword(this);
+    context.m_passwordAnswered.Wait();
+    context.m_passwordGate.Set();
+    return m_bPasswordReply == 1;
+}
+
+bool CAccount::CheckMailbox() {
+    Checking().m_sink.PostClearMessages(this);
+    bool loggedIn = Login();
+    while (!loggedIn &&
+           (m_nLastError == IDS_USER_REJECTED || m_nLastError == IDS_PASSWORD_REJECTED)) {
+        if (!AskPassword()) break;
+        loggedIn = Login();
+    }
+    if (!loggedIn) {
+        ReportError();
+        Disconnect(false);
+        return false;
+    }
+    bool read = ReadMailbox();
+    if (!read) ReportError();
+    Disconnect(read);
+    return read;
+}
+
+bool CAccount::ReadMailbox() {
+    const int capacity = static_cast<int>(kReplyBufferSize);
+    std::vector<DeletionEntry> deletions;
+    bool listingError = false;
+
+    std::strcpy(m_szCommand, "STAT\n");
+    SendLine(m_szCommand);
+    if (ReadReply(m_szReply, capacity) != kNoError) {
+        m_nLastError = IDS_TIMED_OUT;
+        return false;
+    }
+    int count = 0, totalSize = 0;
+    if (!IsPositive(m_szReply) || !ReadTwoNumbers(m_szReply, count, totalSize)) {
+        m_nLastError = IDS_STAT_FAILED;
+        Disconnect(true);
+        return false;
+    }
+    if (count <= 0) {
+        m_nLastError = kNoError;
+        return true;
+    }
+
+    CRuleBook& rules = Checking().m_rules;
+    for (int i = 1; i <= count; ++i) {
+        std::snprintf(m_szCommand, kCommandBufferSize, "LIST %d\n", i);
+        SendLine(m_szCommand);
+        if (ReadReply(m_szReply, capacity) != kNoError) {
+            m_nLastError = IDS_TIMED_OUT;
+            return false;
+        }
+        int listed = 0, size = 0;
+        if (!IsPositive(m_szReply) || !ReadTwoNumbers(m_szReply, listed, size)) {
+            PostError(ErrorRecord::kError,
+                      FormatResource(IDS_LIST_FAILED, {std::int64_t{i}, AccountPart(), ReplyPart()}));
+            listingError = true;
+            continue;
+        }
+
+        std::snprintf(m_szCommand, kCommandBufferSize, "TOP %d 0\n", i);
+        SendLine(m_szCommand);
+        std::size_t offset = 0;
+        bool negative = false;
+        for (;;) {
+            if (ReadReply(m_szReply + offset, capacity - static_cast<int>(offset)) != kNoError) {
+                m_nLastError = IDS_TIMED_OUT;
+                return false;
+            }
+            if (!IsPositive(m_szReply)) {
+                negative = true;
+                break;
+            }
+            offset = std::strlen(m_szReply);
+            if (offset >= kReplyBufferSize - 1 || EndsWithDotLine(m_szReply, offset)) break;
+        }
+        if (negative) {
+            PostError(ErrorRecord::kError,
+                      FormatResource(IDS_TOP_FAILED, {std::int64_t{i}, AccountPart(), ReplyPart()}));
+            listingError = true;
+            continue;
+        }
+
+        auto message = std::make_unique<CMessage>();
+        message->m_strHeader = m_szReply;
+        message->ParseHeader();
+        message->m_nSize = size;
+
+        bool marked = rules.HasMark(message->m_strMessageId);
+        if (marked || rules.MatchesDeleteRule(*message)) {
+            deletions.push_back({std::move(message), marked, i});
+        } else {
+            m_gathered.push_back(std::move(message));
+        }
+    }
+
+    // Highest message number first.
+    while (!deletions.empty()) {
+        DeletionEntry entry = std::move(deletions.back());
+        deletions.pop_back();
+        std::snprintf(m_szCommand, kCommandBufferSize, "DELE %d\n", entry.number);
+        SendLine(m_szCommand);
+        m_nLastError = kNoError;
+        if (ReadReply(m_szReply, capacity) != kNoError)
+            m_nLastError = IDS_TIMED_OUT;
+        else if (!IsPositive(m_szReply))
+            m_nLastError = IDS_DELE_FAILED;
+
+        if (m_nLastError == kNoError) {
+            const CMessage& gone = *entry.message;
+            PostError(ErrorRecord::kMessage,
+                      FormatResource(IDS_MESSAGE_DELETED, {gone.m_strSenderName, gone.m_strSenderAddress,
+                                                           gone.m_strSubject, AccountPart()}));
+            if (entry.fromMark) rules.RemoveMark(gone.m_strMessageId);
+        } else {
+            m_gathered.push_back(std::move(entry.message));
+            ReportError();
+            m_nLastError = kNoError;
+        }
+    }
+
+    if (listingError) {
+        Disconnect(true);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,85 @@
+// BSD sockets.
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "Socket.h"
+
+bool StartSockets() { return true; }
+void StopSockets() {}
+
+SocketHandle CreateStreamSocket() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    return fd < 0 ? kInvalidSocket : fd;
+}
+
+bool ParseDottedAddress(const std::string& text, std::uint32_t& address) {
+    in_addr_t value = ::inet_addr(text.c_str());
+    if (value == INADDR_NONE) return false;
+    address = value;
+    return true;
+}
+
+bool ResolveFirstAddress(const std::string& name, std::uint32_t& address) {
+    // getaddrinfo, unlike gethostbyname, is safe on several checking threads at once.
+    addrinfo hints = {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* result = nullptr;
+    if (::getaddrinfo(name.c_str(), nullptr, &hints, &result) != 0 || !result) return false;
+    address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
+    ::freeaddrinfo(result);
+    return true;
+}
+
+bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+    sockaddr_in target = {};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(port);
+    target.sin_addr.s_addr = address;
+    int rc;
+    do {
+        rc = ::connect(static_cast<int>(socket), reinterpret_cast<sockaddr*>(&target), sizeof target);
+    } while (rc < 0 && errno == EINTR);
+    return rc == 0;
+}
+
+int WaitSocketReadable(SocketHandle socket, int seconds, int microseconds) {
+    // poll rather than select: no FD_SETSIZE limit on the descriptor number.
+    pollfd entry = {static_cast<int>(socket), POLLIN, 0};
+    long long ms = static_cast<long long>(seconds) * 1000 + (microseconds + 999) / 1000;
+    if (ms < 0) ms = 0;
+    if (ms > 0x7FFFFFFF) ms = 0x7FFFFFFF;
+    int rc;
+    do {
+        rc = ::poll(&entry, 1, static_cast<int>(ms));
+    } while (rc < 0 && errno == EINTR);
+    if (rc < 0) return -1;
+    return rc > 0 ? 1 : 0;
+}
+
+long SendSocket(SocketHandle socket, const char* data, std::size_t length) {
+    ssize_t rc;
+    do {
+        rc = ::send(static_cast<int>(socket), data, length, MSG_NOSIGNAL);
+    } while (rc < 0 && errno == EINTR);
+    return static_cast<long>(rc);
+}
+
+long ReceiveSocket(SocketHandle socket, char* buffer, std::size_t capacity) {
+    ssize_t rc;
+    do {
+        rc = ::recv(static_cast<int>(socket), buffer, capacity, 0);
+    } while (rc < 0 && errno == EINTR);
+    return static_cast<long>(rc);
+}
+
+void ShutdownSend(SocketHandle socket) { ::shutdown(static_cast<int>(socket), SHUT_WR); }
+
+void CloseSocket(SocketHandle socket) { ::close(static_cast<int>(socket)); }

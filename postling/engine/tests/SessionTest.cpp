@@ -1,0 +1,243 @@
+// POP3 sessions against a scripted server: log-in and its retries, the
+// listing, deletion, and what reaches the main frame.
+#include "EngineFixture.h"
+#include "postling/engine/EngineStrings.h"
+#include "postling/model/TextFormat.h"
+
+namespace {
+
+const char kGreeting[] = "+OK POP3 ready\r\n";
+
+// Greeting, USER and PASS accepted.
+ScriptedServer& LogIn(ScriptedServer& server, const std::string& user = "alice",
+                      const std::string& password = "secret") {
+    return server.Accept().Send(kGreeting).Reply("USER " + user, "+OK\r\n")
+        .Reply("PASS " + password, "+OK logged in\r\n");
+}
+
+std::vector<std::string> Ids(const CAccount::MessageList& list) {
+    std::vector<std::string> ids;
+    for (const auto& m : list) ids.push_back(m->m_strMessageId);
+    return ids;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+using SessionTest = EngineTest;
+
+TEST_F(SessionTest, EmptyMailboxEndsWithQuitAndNoList) {
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 0 0\r\n").Reply("QUIT", "+OK bye\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    EXPECT_TRUE(account->m_gathered.empty());
+    EXPECT_EQ(account->m_nLastError, kNoError);
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(SessionTest, CommandsEndWithASingleLineFeed) {
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 1 120\r\n").Reply("LIST 1", "+OK 1 120\r\n")
+        .Reply("TOP 1 0", TopReply("<a@x>", "Hi")).Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    ASSERT_TRUE(account->CheckMailbox());
+    ASSERT_TRUE(server.Finish()) << server.Failure();
+    // The scripted server strips the LF only: a CR would show in the lines.
+    for (const std::string& line : server.Received()) EXPECT_EQ(line.find('\r'), std::string::npos);
+    ASSERT_EQ(account->m_gathered.size(), 1u);
+    EXPECT_EQ(account->m_gathered[0]->m_nSize, 120);
+    EXPECT_EQ(account->m_gathered[0]->m_strSubject, "Hi");
+    EXPECT_EQ(account->m_gathered[0]->m_strMessageId, "<a@x>");
+}
+
+TEST_F(SessionTest, MultiLineGreetingIsReadLineByLine) {
+    ScriptedServer server;
+    server.Accept().Segments({"+OK first\r\n", "+OK second\r\n"}, 0)
+        .Reply("USER alice", "+OK\r\n").Reply("PASS secret", "+OK\r\n")
+        .Reply("STAT", "+OK 0 0\r\n").Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+}
+
+TEST_F(SessionTest, RejectedUserGetsQuitAtOnceAndNoPass) {
+    ScriptedServer server;
+    server.Accept().Send(kGreeting).Reply("USER alice", "-ERR no such user\r\n")
+        .Reply("QUIT", "+OK bye now\r\n").Close();
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_FALSE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    EXPECT_EQ(server.Received(), (std::vector<std::string>{"USER alice", "QUIT"}));
+    auto errors = Errors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0]->m_nKind, ErrorRecord::kError);
+    // The reply part is the answer to QUIT, the last one read.
+    EXPECT_TRUE(Contains(errors[0]->m_strText, "'+OK bye now\r\n'")) << errors[0]->m_strText;
+}
+
+TEST_F(SessionTest, RejectedPasswordPromptConfirmedReconnects) {
+    m_sink.SetPromptHandler([](CAccount& account) {
+        account.m_strPassword = "better";
+        account.m_bPasswordReply = 1;
+    });
+    ScriptedServer server;
+    server.Accept().Send(kGreeting).Reply("USER alice", "+OK\r\n")
+        .Reply("PASS secret", "-ERR wrong\r\n").Reply("QUIT", "+OK\r\n").Close();
+    LogIn(server, "alice", "better").Reply("STAT", "+OK 0 0\r\n").Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(SessionTest, RejectedPasswordPromptCancelledPostsTheQuitReply) {
+    ScriptedServer server;
+    server.Accept().Send(kGreeting).Reply("USER alice", "+OK\r\n")
+        .Reply("PASS secret", "-ERR wrong\r\n").Reply("QUIT", "+OK see you\r\n").Close();
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_FALSE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    auto errors = Errors();
+    ASSERT_EQ(errors.size(), 1u);
+    std::string expected = FormatResource(
+        IDS_PASSWORD_REJECTED,
+        {FormatResource(IDS_ACCOUNT_PART, {std::string("Test"), std::string("127.0.0.1")}),
+         FormatResource(IDS_REPLY_PART, {std::string("+OK see you\r\n")})});
+    EXPECT_EQ(errors[0]->m_strText, expected);
+}
+
+TEST_F(SessionTest, CredentialsThatWouldBreakTheCommandAreNeverSent) {
+    struct Case {
+        std::string user, password;
+        unsigned error;
+    } cases[] = {
+        {"alice\r\nDELE 1", "secret", IDS_CREDENTIAL_LINE_BREAK},
+        {"alice", "pw\nDELE 1", IDS_CREDENTIAL_LINE_BREAK},
+        {std::string(194, 'u'), "secret", IDS_CREDENTIAL_TOO_LONG},  // "USER " + 194 + LF + NUL = 201
+        {"alice", std::string(194, 'p'), IDS_CREDENTIAL_TOO_LONG},
+    };
+    for (const Case& c : cases) {
+        ScriptedServer server;
+        server.Accept().Send(kGreeting);
+        if (c.user == "alice") server.Reply("USER alice", "+OK\r\n").Reply("QUIT", "+OK\r\n");
+        server.Pause(200);
+        server.Start();
+        auto account = MakeAccount(server);
+        account->m_strUser = c.user;
+        account->m_strPassword = c.password;
+        EXPECT_FALSE(account->CheckMailbox());
+        EXPECT_TRUE(server.Finish()) << server.Failure();
+        for (const std::string& line : server.Received()) {
+            EXPECT_NE(line.rfind("PASS", 0), 0u) << line;
+            EXPECT_NE(line.rfind("DELE", 0), 0u) << line;
+        }
+        auto errors = Errors();
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(account->m_nLastError, static_cast<int>(c.error));
+    }
+    // The longest user name that fits is sent whole.
+    ScriptedServer server;
+    std::string user(193, 'u');
+    LogIn(server, user).Reply("STAT", "+OK 0 0\r\n").Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    account->m_strUser = user;
+    EXPECT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+}
+
+TEST_F(SessionTest, FailedTopCostsOnlyThatMessageAndFailsTheCheck) {
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 3 300\r\n")
+        .Reply("LIST 1", "+OK 1 100\r\n").Reply("TOP 1 0", TopReply("<1@x>", "one"))
+        .Reply("LIST 2", "+OK 2 100\r\n").Reply("TOP 2 0", "-ERR no such message\r\n")
+        .Reply("LIST 3", "+OK 3 100\r\n").Reply("TOP 3 0", TopReply("<3@x>", "three"))
+        .Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_FALSE(LoginAndRead(*account));
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    EXPECT_EQ(Ids(account->m_gathered), (std::vector<std::string>{"<1@x>", "<3@x>"}));
+    auto errors = Errors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0]->m_strText,
+              FormatResource(IDS_TOP_FAILED,
+                             {std::int64_t{2}, account->AccountPart(),
+                              FormatResource(IDS_REPLY_PART, {std::string("-ERR no such message\r\n")})}));
+}
+
+TEST_F(SessionTest, MalformedListAndStatReplies) {
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 2 200\r\n")
+        .Reply("LIST 1", "+OK 1\r\n")                     // one number only
+        .Reply("LIST 2", "+OK 2 99999999999999\r\n").Reply("TOP 2 0", TopReply("<2@x>", "two"))
+        .Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_FALSE(LoginAndRead(*account));
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    ASSERT_EQ(account->m_gathered.size(), 1u);
+    EXPECT_EQ(account->m_gathered[0]->m_nSize, 0x7FFFFFFF);
+    EXPECT_EQ(Errors().size(), 1u);
+
+    ScriptedServer bare;
+    LogIn(bare).Reply("STAT", "+OK\r\n").Reply("QUIT", "+OK\r\n");
+    bare.Start();
+    account = MakeAccount(bare);
+    EXPECT_FALSE(LoginAndRead(*account));
+    EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_STAT_FAILED));
+    EXPECT_TRUE(bare.Finish()) << bare.Failure();
+}
+
+TEST_F(SessionTest, MarkedMessagesAreDeletedHighestNumberFirst) {
+    ASSERT_TRUE(m_rules.AddMark("<2@x>"));
+    ASSERT_TRUE(m_rules.AddMark("<5@x>"));
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 5 500\r\n");
+    for (int i = 1; i <= 5; ++i) {
+        std::string n = std::to_string(i);
+        server.Reply("LIST " + n, "+OK " + n + " 100\r\n")
+            .Reply("TOP " + n + " 0", TopReply("<" + n + "@x>", "m" + n));
+    }
+    server.Reply("DELE 5", "+OK\r\n").Reply("DELE 2", "-ERR locked\r\n").Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    // 5 went; 2 stays in the list (its DELE failed) and keeps its mark.
+    EXPECT_EQ(Ids(account->m_gathered), (std::vector<std::string>{"<1@x>", "<3@x>", "<4@x>", "<2@x>"}));
+    EXPECT_FALSE(m_rules.HasMark("<5@x>"));
+    EXPECT_TRUE(m_rules.HasMark("<2@x>"));
+    auto errors = Errors();
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0]->m_nKind, ErrorRecord::kMessage);  // 5 deleted
+    EXPECT_TRUE(Contains(errors[0]->m_strText, "ivan@example.ru"));
+    EXPECT_EQ(errors[1]->m_nKind, ErrorRecord::kError);    // DELE 2 refused
+}
+
+TEST_F(SessionTest, HeaderLineEndingInAFullStopAtASegmentEnd) {
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 1 100\r\n").Reply("LIST 1", "+OK 1 100\r\n").Expect("TOP 1 0")
+        .Segments({"+OK\r\nMessage-ID: <d@x>\r\nFrom: a@b\r\nSubject: Done.\r\n",
+                   "\r\n.\r\n"}, 50)
+        .Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    ASSERT_TRUE(LoginAndRead(*account));
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    ASSERT_EQ(account->m_gathered.size(), 1u);
+    EXPECT_EQ(account->m_gathered[0]->m_strSubject, "Done.");
+    EXPECT_EQ(account->m_gathered[0]->m_strHeader.substr(account->m_gathered[0]->m_strHeader.size() - 5),
+              "\r\n.\r\n");
+}
