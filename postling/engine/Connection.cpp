@@ -6,6 +6,7 @@
 
 #include "CheckContext.h"
 #include "EngineStrings.h"
+#include "Pop3Text.h"
 #include "Socket.h"
 #include "postling/model/Account.h"
 #include "postling/model/TextFormat.h"
@@ -13,14 +14,6 @@
 namespace {
 
 constexpr std::size_t kDiscardBufferSize = 20480;
-
-bool EndsWithDotLine(const std::string& tail) {
-    auto endsWith = [&](const char* suffix) {
-        std::size_t n = std::strlen(suffix);
-        return tail.size() >= n && tail.compare(tail.size() - n, n, suffix) == 0;
-    };
-    return endsWith("\n.\r\n") || endsWith("\n.\n");
-}
 
 // Keeps the last few bytes of a stream, enough to see a terminating "." line.
 void KeepTail(std::string& tail, const char* data, std::size_t length) {
@@ -100,7 +93,7 @@ int CAccount::ReadReply(char* buffer, int capacity) {
     buffer[capacity - 1] = '\0';
     std::unique_ptr<char[]> discard(new (std::nothrow) char[kDiscardBufferSize]);
     if (!discard) return IDS_OUT_OF_MEMORY;
-    while (!EndsWithDotLine(tail) && WaitReadable(timeout, 0)) {
+    while (!EndsWithDotLine(tail.data(), tail.size()) && WaitReadable(timeout, 0)) {
         long n = ReceiveSocket(m_socket, discard.get(), kDiscardBufferSize);
         if (n < 0) return IDS_RECEIVE_FAILED;
         if (n == 0) break;

@@ -8,6 +8,7 @@
 
 #include "CheckContext.h"
 #include "EngineStrings.h"
+#include "Pop3Text.h"
 #include "postling/message/RuleBook.h"
 #include "postling/model/Account.h"
 #include "postling/model/TextFormat.h"
@@ -33,14 +34,6 @@ bool ReadTwoNumbers(const char* reply, int& first, int& second) {
         p = end;
     }
     return true;
-}
-
-bool EndsWithDotLine(const char* text, std::size_t length) {
-    auto endsWith = [&](const char* suffix) {
-        std::size_t n = std::strlen(suffix);
-        return length >= n && std::memcmp(text + length - n, suffix, n) == 0;
-    };
-    return endsWith("\n.\r\n") || endsWith("\n.\n");
 }
 
 // A message to delete in this session. Marks are named by the message's
