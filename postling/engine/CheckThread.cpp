@@ -1,7 +1,7 @@
 // The account's checking thread: the session, then the merge of its result.
 #include "CheckThread.h"
 
-#include <system_error>
+#include <exception>
 
 #include "CheckContext.h"
 #include "EngineStrings.h"
@@ -48,14 +48,14 @@ bool CAccount::StartCheck() {
     if (IsBusy()) return false;
     try {
         m_pThread = std::make_unique<CheckThread>([this] { CheckThreadProc(this); });
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {  // no thread, or no memory for it
         m_pThread.reset();
         return false;
     }
     m_bChecking = 1;
     m_timeCheckStarted = CurrentTime();
     m_timeCheckFinished = kTimeInvalid;
-    ComputeNextCheck(m_timeCheckStarted);
+    ComputeNextCheck(m_timeCheckStarted.load());
     m_pThread->Resume();
     return true;
 }

@@ -1,6 +1,8 @@
 // The account's line connection: open, wait, send a command, read a reply,
 // close; and failures turned into error records.
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -15,10 +17,33 @@ namespace {
 
 constexpr std::size_t kDiscardBufferSize = 20480;
 
-// Keeps the last few bytes of a stream, enough to see a terminating "." line.
-void KeepTail(std::string& tail, const char* data, std::size_t length) {
-    tail.append(data, length);
-    if (tail.size() > 8) tail.erase(0, tail.size() - 8);
+// The last bytes of a stream, enough to see a terminating "." line; no
+// allocation per chunk.
+class Tail {
+public:
+    void Add(const char* data, std::size_t length) {
+        if (length > kSize) {
+            data += length - kSize;
+            length = kSize;
+        }
+        std::size_t keep = std::min(m_length, kSize - length);
+        std::memmove(m_bytes, m_bytes + m_length - keep, keep);
+        std::memcpy(m_bytes + keep, data, length);
+        m_length = keep + length;
+    }
+    bool EndsWithDotLine() const { return ::EndsWithDotLine(m_bytes, m_length); }
+
+private:
+    static constexpr std::size_t kSize = 8;
+    char m_bytes[kSize];
+    std::size_t m_length = 0;
+};
+
+// A NUL from the server would cut the reply short for everything that reads
+// it as text (and stall the reading of a header block): it becomes a blank.
+void BlankZeroBytes(char* data, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i)
+        if (data[i] == '\0') data[i] = ' ';
 }
 
 }  // namespace
@@ -59,9 +84,16 @@ int CAccount::ReadReply(char* buffer, int capacity) {
         if (capacity == 1) buffer[0] = '\0';
         return IDS_RECEIVE_FAILED;
     }
-    const int timeout = m_nTimeOut > 0 ? m_nTimeOut : 0;
+    const int timeout = EffectiveTimeOut();
     int received = 0;
-    std::string tail;  // of everything this reply delivered
+    Tail tail;
+    // A read that continues a text already in the reply buffer (a header
+    // block read piece by piece) sees the end of that text too.
+    if (std::greater<const char*>()(buffer, m_szReply) &&
+        std::less_equal<const char*>()(buffer, m_szReply + kReplyBufferSize)) {
+        std::size_t before = std::min<std::size_t>(static_cast<std::size_t>(buffer - m_szReply), 4);
+        tail.Add(buffer - before, before);
+    }
     for (;;) {
         if (!WaitReadable(timeout, 0)) {
             buffer[received] = '\0';
@@ -79,7 +111,8 @@ int CAccount::ReadReply(char* buffer, int capacity) {
             buffer[received] = '\0';
             return IDS_CONNECTION_CLOSED;
         }
-        KeepTail(tail, buffer + received, static_cast<std::size_t>(n));
+        BlankZeroBytes(buffer + received, static_cast<std::size_t>(n));
+        tail.Add(buffer + received, static_cast<std::size_t>(n));
         received += static_cast<int>(n);
         if (received == capacity) break;  // full: overflow steps
         if (buffer[received - 1] == '\n') {
@@ -93,11 +126,11 @@ int CAccount::ReadReply(char* buffer, int capacity) {
     buffer[capacity - 1] = '\0';
     std::unique_ptr<char[]> discard(new (std::nothrow) char[kDiscardBufferSize]);
     if (!discard) return IDS_OUT_OF_MEMORY;
-    while (!EndsWithDotLine(tail.data(), tail.size()) && WaitReadable(timeout, 0)) {
+    while (!tail.EndsWithDotLine() && WaitReadable(timeout, 0)) {
         long n = ReceiveSocket(m_socket, discard.get(), kDiscardBufferSize);
         if (n < 0) return IDS_RECEIVE_FAILED;
         if (n == 0) break;
-        KeepTail(tail, discard.get(), static_cast<std::size_t>(n));
+        tail.Add(discard.get(), static_cast<std::size_t>(n));
     }
     return kNoError;
 }
@@ -112,6 +145,8 @@ void CAccount::Disconnect(bool sendQuit) {
     if (m_socket != kInvalidSocket) CloseSocket(m_socket);
     m_socket = kInvalidSocket;
 }
+
+int CAccount::EffectiveTimeOut() const { return m_nTimeOut > 0 ? m_nTimeOut : 60; }
 
 std::string CAccount::AccountPart() const {
     return FormatResource(IDS_ACCOUNT_PART, {m_strName, m_strServer});

@@ -67,8 +67,7 @@ bool CAccount::Login() {
     if (!OpenConnection()) return false;
 
     // The greeting, however many lines, is read but not checked.
-    const int timeout = m_nTimeOut > 0 ? m_nTimeOut : 0;
-    if (WaitReadable(timeout, 0)) {
+    if (WaitReadable(EffectiveTimeOut(), 0)) {
         while (ReadReply(m_szReply, static_cast<int>(kReplyBufferSize)) == kNoError &&
                WaitReadable(0, 100)) {
         }

@@ -103,6 +103,9 @@ public:
     // The fillers of error texts: "Учетная запись: ..." and "Ответ сервера: ...".
     std::string AccountPart() const;
     std::string ReplyPart() const;
+    // The time-out of every wait: a stored value of 0 or less would make
+    // every read fail at once, so it counts as the default 60 seconds.
+    int EffectiveTimeOut() const;
 
     // "Accounts\Account 000" for number 0, and the key above all accounts.
     static std::string KeyName(int number);
@@ -127,8 +130,9 @@ public:
 
     // Check state.
     std::atomic<std::int32_t> m_bChecking;
-    TimeValue m_timeCheckStarted;
-    TimeValue m_timeCheckFinished;  // -1 while a check runs
+    // Written by the checking thread, read by the user-interface thread.
+    std::atomic<TimeValue> m_timeCheckStarted;
+    std::atomic<TimeValue> m_timeCheckFinished;  // -1 while a check runs
     TimeValue m_timeNextCheck;      // kTimeNever: never
 
     // Under m_lock.

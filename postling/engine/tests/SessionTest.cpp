@@ -1,6 +1,9 @@
 // POP3 sessions against a scripted server: log-in and its retries, the
 // listing, deletion, and what reaches the main frame.
+#include <chrono>
+
 #include "EngineFixture.h"
+#include "postling/message/Rule.h"
 #include "postling/engine/EngineStrings.h"
 #include "postling/model/TextFormat.h"
 
@@ -240,4 +243,88 @@ TEST_F(SessionTest, HeaderLineEndingInAFullStopAtASegmentEnd) {
     EXPECT_EQ(account->m_gathered[0]->m_strSubject, "Done.");
     EXPECT_EQ(account->m_gathered[0]->m_strHeader.substr(account->m_gathered[0]->m_strHeader.size() - 5),
               "\r\n.\r\n");
+}
+
+TEST_F(SessionTest, ZeroByteInAHeaderCostsNothing) {
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 1 100\r\n").Reply("LIST 1", "+OK 1 100\r\n")
+        .Reply("TOP 1 0", "+OK\r\nMessage-ID: <z@x>\r\nFrom: a@b\r\nSubject: bad" + std::string(1, '\0') +
+                            "byte\r\n\r\n.\r\n")
+        .Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server, 2);
+    ASSERT_TRUE(LoginAndRead(*account));
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    ASSERT_EQ(account->m_gathered.size(), 1u);
+    EXPECT_EQ(account->m_gathered[0]->m_strSubject, "bad byte");
+}
+
+TEST_F(SessionTest, LongHeaderBlockWhoseEndArrivesApart) {
+    // 20,478 bytes, then the terminating line in a segment of its own: the
+    // block is cut to 20,479 bytes without waiting out the time-out, and the
+    // next reply is read right.
+    std::string block = "+OK\r\nMessage-ID: <long@x>\r\nFrom: a@b\r\n";
+    for (int i = 0; block.size() < 20478 - 40; ++i) block += "X-Padding-" + std::to_string(i) + ": abcdefghijklmnop\r\n";
+    block += "X-Last: " + std::string(20476 - block.size() - 10, 'z') + "\r\n";
+    ASSERT_EQ(block.size(), 20478u - 2);
+    block += "\r\n";  // the empty line: 20,478 bytes
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 1 100\r\n").Reply("LIST 1", "+OK 1 100\r\n").Expect("TOP 1 0")
+        .Segments({block, ".\r\n"}, 100)
+        .Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server, 3);
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(LoginAndRead(*account));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    ASSERT_EQ(account->m_gathered.size(), 1u);
+    EXPECT_EQ(account->m_gathered[0]->m_strHeader.size(), 20479u);
+    EXPECT_EQ(account->m_gathered[0]->m_strMessageId, "<long@x>");
+}
+
+TEST_F(SessionTest, DeleteRulesDeleteAndStayAndTheFirstMatchDecides) {
+    CRuleList rules;
+    rules.AddTail(std::make_unique<CRule>(1, "keep", 2));   // subject "keep spam": kept
+    rules.AddTail(std::make_unique<CRule>(1, "spam", -1));  // other spam: deleted
+    m_rules.SetRules(rules, 3);
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 2 200\r\n")
+        .Reply("LIST 1", "+OK 1 100\r\n").Reply("TOP 1 0", TopReply("<1@x>", "keep spam"))
+        .Reply("LIST 2", "+OK 2 100\r\n").Reply("TOP 2 0", TopReply("<2@x>", "cheap SPAM"))
+        .Reply("DELE 2", "+OK\r\n").Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    ASSERT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    EXPECT_EQ(Ids(account->m_gathered), (std::vector<std::string>{"<1@x>"}));
+    CRuleList after;
+    std::int32_t reaction = 0;
+    m_rules.GetRules(after, reaction);
+    EXPECT_EQ(after.GetCount(), 2u);
+}
+
+TEST_F(SessionTest, ReadFailureAfterAMarkedMessageDeletesNothing) {
+    ASSERT_TRUE(m_rules.AddMark("<1@x>"));
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 2 200\r\n")
+        .Reply("LIST 1", "+OK 1 100\r\n").Reply("TOP 1 0", TopReply("<1@x>", "one"))
+        .Expect("LIST 2").Close();
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_FALSE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    for (const std::string& line : server.Received()) EXPECT_NE(line.rfind("DELE", 0), 0u) << line;
+    EXPECT_TRUE(m_rules.HasMark("<1@x>"));
+    EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_TIMED_OUT));
+}
+
+TEST_F(SessionTest, NoGreetingThenUserAfterTheTimeOut) {
+    ScriptedServer server;
+    server.Accept().Reply("USER alice", "+OK\r\n").Reply("PASS secret", "+OK\r\n")
+        .Reply("STAT", "+OK 0 0\r\n").Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
 }
