@@ -1,0 +1,176 @@
+#!/usr/bin/env python3
+"""Draws the tray icons (16 x 16 and 32 x 32, 32-bit with alpha) and writes
+them as .ico files. Deterministic: the same files on every run.
+
+    gen_icons.py OUTDIR
+"""
+import math
+import os
+import struct
+import sys
+
+SUPER = 4  # supersampling per axis
+
+
+def blend(dst, src):
+    """src over dst; colours are (r, g, b, a) with a in 0..1."""
+    sr, sg, sb, sa = src
+    dr, dg, db, da = dst
+    a = sa + da * (1 - sa)
+    if a == 0:
+        return (0, 0, 0, 0)
+    return ((sr * sa + dr * da * (1 - sa)) / a, (sg * sa + dg * da * (1 - sa)) / a,
+            (sb * sa + db * da * (1 - sa)) / a, a)
+
+
+class Canvas:
+    """Shapes are given in a 0..1 square and rasterised by supersampling."""
+
+    def __init__(self, size):
+        self.size = size
+        self.n = size * SUPER
+        self.px = [[(0, 0, 0, 0)] * self.n for _ in range(self.n)]
+
+    def fill(self, inside, colour):
+        for y in range(self.n):
+            fy = (y + 0.5) / self.n
+            row = self.px[y]
+            for x in range(self.n):
+                if inside((x + 0.5) / self.n, fy):
+                    row[x] = blend(row[x], colour)
+
+    def rect(self, x0, y0, x1, y1, colour):
+        self.fill(lambda x, y: x0 <= x <= x1 and y0 <= y <= y1, colour)
+
+    def line(self, ax, ay, bx, by, width, colour):
+        def inside(x, y):
+            dx, dy = bx - ax, by - ay
+            t = max(0, min(1, ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy)))
+            return math.hypot(x - ax - t * dx, y - ay - t * dy) <= width / 2
+        self.fill(inside, colour)
+
+    def disc(self, cx, cy, r, colour):
+        self.fill(lambda x, y: math.hypot(x - cx, y - cy) <= r, colour)
+
+    def pixels(self):
+        """Downsampled rows, top to bottom, as (r, g, b, a) bytes."""
+        out = []
+        for y in range(self.size):
+            row = []
+            for x in range(self.size):
+                acc = [0.0, 0.0, 0.0, 0.0]
+                for sy in range(SUPER):
+                    for sx in range(SUPER):
+                        r, g, b, a = self.px[y * SUPER + sy][x * SUPER + sx]
+                        acc[0] += r * a
+                        acc[1] += g * a
+                        acc[2] += b * a
+                        acc[3] += a
+                a = acc[3] / (SUPER * SUPER)
+                if acc[3]:
+                    row.append(tuple(int(round(c / acc[3])) for c in acc[:3]) + (int(round(a * 255)),))
+                else:
+                    row.append((0, 0, 0, 0))
+            out.append(row)
+        return out
+
+
+OUTLINE = (40, 48, 64, 1)
+PAPER = (250, 250, 246, 1)
+PAPER_DIM = (176, 180, 188, 1)
+FLAP = (96, 110, 130, 1)
+NEW = (230, 60, 40, 1)
+GOLD = (255, 200, 40, 1)
+
+
+def envelope(c, paper=PAPER, flap=FLAP, outline=OUTLINE):
+    c.rect(0.06, 0.22, 0.94, 0.80, outline)
+    c.rect(0.12, 0.28, 0.88, 0.74, paper)
+    c.line(0.13, 0.29, 0.50, 0.56, 0.07, flap)
+    c.line(0.87, 0.29, 0.50, 0.56, 0.07, flap)
+
+
+def icon_normal(c):
+    envelope(c)
+
+
+def icon_new_mail(c):
+    envelope(c, paper=(255, 244, 190, 1))
+    c.disc(0.80, 0.24, 0.20, (255, 255, 255, 1))
+    c.disc(0.80, 0.24, 0.16, NEW)
+
+
+def icon_blink_off(c):
+    envelope(c, paper=PAPER_DIM, flap=(130, 136, 146, 1), outline=(90, 96, 108, 1))
+
+
+def icon_paused(c):
+    envelope(c, paper=PAPER_DIM)
+    c.disc(0.72, 0.68, 0.26, (255, 255, 255, 1))
+    c.disc(0.72, 0.68, 0.22, (60, 90, 170, 1))
+    c.rect(0.62, 0.56, 0.69, 0.80, (255, 255, 255, 1))
+    c.rect(0.75, 0.56, 0.82, 0.80, (255, 255, 255, 1))
+
+
+def icon_frame(k):
+    """Checking: a bright dot travels round the envelope, one eighth a frame."""
+    def draw(c):
+        envelope(c)
+        for i in range(8):
+            angle = 2 * math.pi * i / 8 - math.pi / 2
+            x, y = 0.50 + 0.36 * math.cos(angle), 0.51 + 0.36 * math.sin(angle)
+            lag = (k - i) % 8
+            if lag < 3:
+                c.disc(x, y, 0.14 - 0.03 * lag, (30, 160, 60, 1 - 0.25 * lag))
+    return draw
+
+
+def bmp_entry(rows):
+    size = len(rows)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    xor = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
+    mask_stride = ((size + 31) // 32) * 4
+    mask = bytearray()
+    for row in reversed(rows):
+        bits = bytearray(mask_stride)
+        for x, (_, _, _, a) in enumerate(row):
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    return header + xor + bytes(mask)
+
+
+def write_ico(path, draw):
+    images = []
+    for size in (16, 32):
+        c = Canvas(size)
+        draw(c)
+        images.append((size, bmp_entry(c.pixels())))
+    data = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, blob in images:
+        data += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+    data += b"".join(blob for _, blob in images)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+ICONS = {
+    "normal.ico": icon_normal,
+    "newmail.ico": icon_new_mail,
+    "blinkoff.ico": icon_blink_off,
+    "paused.ico": icon_paused,
+}
+for k in range(8):
+    ICONS[f"check{k}.ico"] = icon_frame(k)
+
+
+def main(outdir):
+    os.makedirs(outdir, exist_ok=True)
+    for name, draw in ICONS.items():
+        write_ico(os.path.join(outdir, name), draw)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1] if len(sys.argv) > 1 else ".")
