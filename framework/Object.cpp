@@ -1,4 +1,5 @@
 #include "Object.h"
+#include "ProfileStoreBase.h"
 
 bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const {
     for (const CRuntimeClass* cls = this; cls; cls = cls->m_pBaseClass)
@@ -13,6 +14,8 @@ CObject* CRuntimeClass::CreateObject() const {
 const CRuntimeClass CObject::classCObject = {"CObject", sizeof(CObject), nullptr, nullptr};
 
 CObject::~CObject() = default;
+
+CProfileStore::~CProfileStore() = default;
 
 const CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
 

@@ -38,7 +38,6 @@ bool IsIdleMessage(const MSG& msg) {
 
 }  // namespace
 
-CProfileStore::~CProfileStore() = default;
 
 CCommandLineInfo::~CCommandLineInfo() = default;
 

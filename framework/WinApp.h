@@ -11,24 +11,9 @@
 
 #include "CmdTarget.h"
 #include "FwExport.h"
+#include "ProfileStoreBase.h"
 
 class CWnd;
-
-// The store behind the profile functions: named sections (paths separated
-// by backslashes) of string and 32-bit integer values. The program provides
-// one (the registry, or memory in tests).
-class FW_API CProfileStore {
-public:
-    virtual ~CProfileStore();
-    virtual std::string GetString(const std::string& section, const std::string& entry,
-                                  const std::string& defaultValue) = 0;
-    virtual std::int32_t GetInt(const std::string& section, const std::string& entry,
-                                std::int32_t defaultValue) = 0;
-    virtual bool WriteString(const std::string& section, const std::string& entry,
-                             const std::string& value) = 0;
-    virtual bool WriteInt(const std::string& section, const std::string& entry,
-                          std::int32_t value) = 0;
-};
 
 // The command line, one argument at a time. A switch is an argument that
 // begins with "/" or "-"; ParseParam gets it without that character.

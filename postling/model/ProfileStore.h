@@ -7,21 +7,13 @@
 #include <cstdint>
 #include <string>
 
-class ProfileStore {
-public:
-    virtual ~ProfileStore();
+#include "framework/ProfileStoreBase.h"
 
-    // A string value, or `defaultValue` when it is missing or not a string.
-    virtual std::string GetString(const std::string& section, const std::string& entry,
-                                  const std::string& defaultValue) = 0;
-    // A 32-bit integer value, or `defaultValue` when missing or not an integer.
-    virtual std::int32_t GetInt(const std::string& section, const std::string& entry,
-                                std::int32_t defaultValue) = 0;
-    // Writes a value, creating the section as needed; false on failure.
-    virtual bool WriteString(const std::string& section, const std::string& entry,
-                             const std::string& value) = 0;
-    virtual bool WriteInt(const std::string& section, const std::string& entry,
-                          std::int32_t value) = 0;
+// It is the store of the framework's profile functions, plus subtree removal.
+class ProfileStore : public CProfileStore {
+public:
+    ~ProfileStore() override;
+
     // Removes a section with all its subsections; false when it is missing
     // or cannot be removed.
     virtual bool DeleteTree(const std::string& section) = 0;
