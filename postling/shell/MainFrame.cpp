@@ -1,0 +1,455 @@
+#include "postling/shell/MainFrame.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "framework/ResourceChain.h"
+#include "lumkit/LumText.h"
+#include "postling/app/MainWindowClass.h"
+#include "postling/engine/CheckContext.h"
+#include "postling/model/Account.h"
+#include "postling/model/AccountList.h"
+#include "postling/model/ProgramSettings.h"
+#include "postling/model/TextFormat.h"
+#include "postling/shell/MailTipWnd.h"
+#include "postling/shell/RegisteredMessages.h"
+
+namespace {
+
+constexpr char kTrayTipPrefix[] = "V&&S Post Sentry: ";
+constexpr std::size_t kTrayTipMax = 127;  // the tooltip field holds 128 with the terminator
+
+// A menu item text that shows `name` as it is.
+std::string MenuText(const std::string& name) {
+    std::string text;
+    for (char c : name) {
+        text += c;
+        if (c == '&') text += '&';
+    }
+    return text;
+}
+
+}  // namespace
+
+ShellHost::~ShellHost() = default;
+
+const UINT CMainFrame::kIconResources[kIconCount] = {107, 106, 114, 151, 123, 125,
+                                                     126, 129, 128, 127, 130, 131};
+
+const CRuntimeClass CMainFrame::classCMainFrame = {"CMainFrame", sizeof(CMainFrame),
+                                                   &CFrameWnd::classCFrameWnd, nullptr};
+
+const CRuntimeClass* CMainFrame::GetRuntimeClass() const { return &classCMainFrame; }
+
+CMainFrame::CMainFrame(ShellHost& host, std::unique_ptr<CScheduler> scheduler)
+    : m_host(host), m_pScheduler(std::move(scheduler)) {
+    if (!m_pScheduler)
+        m_pScheduler = std::make_unique<CScheduler>(host.GetAccounts(), host.GetSettings());
+    m_pScheduler->m_onExitRequest = [this] { RequestExit(); };
+    RegisterHandlers();
+}
+
+CMainFrame::~CMainFrame() {
+    for (HICON& icon : m_icons) {
+        if (icon) DestroyIcon(icon);
+        icon = nullptr;
+    }
+}
+
+bool CMainFrame::CreateHidden() { return LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE); }
+
+bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
+    if (!CFrameWnd::PreCreateWindow(cs)) return false;
+    // A class of our own, by which other copies find us: no icon, cursor
+    // or background, and no sunken client edge.
+    WNDCLASSA wc = {};
+    wc.lpszClassName = kMainWindowClass;
+    if (!AfxRegisterClass(wc)) return false;
+    cs.lpszClass = kMainWindowClass;
+    cs.dwExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
+    return true;
+}
+
+int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
+    if (CFrameWnd::OnCreate(cs) == -1) return -1;
+    const int cx = GetSystemMetrics(SM_CXSMICON);
+    const int cy = GetSystemMetrics(SM_CYSMICON);
+    for (int i = 0; i < kIconCount; ++i) {
+        LPCSTR name = MAKEINTRESOURCEA(kIconResources[i]);
+        HINSTANCE module = AfxFindResourceHandle(name, RT_GROUP_ICON);
+        m_icons[i] = module ? static_cast<HICON>(LoadImageA(module, name, IMAGE_ICON, cx, cy, 0))
+                            : nullptr;
+    }
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = m_hWnd;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON;
+    data.uCallbackMessage = RegisteredMessages::Get().iconClick;
+    data.hIcon = m_icons[kIconNormal];
+    m_bTrayAdded = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;  // a failure leaves no tray icon
+    m_hShownIcon = m_icons[kIconNormal];
+    UpdateTray(0, 0);
+    SetTimer(kSchedulerTimer, 1000);
+    SetTimer(kIconTimer, 250);
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    RegisterHotKey(m_hWnd, kHotKeyId, MOD_WIN, 'P');  // taken by another program: no hot key
+    return 0;
+}
+
+void CMainFrame::OnDestroy() {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = m_hWnd;
+    data.uID = kTrayIconId;
+    Shell_NotifyIconA(NIM_DELETE, &data);
+    m_bTrayAdded = false;
+    UnregisterHotKey(m_hWnd, kHotKeyId);
+    KillTimer(kSchedulerTimer);
+    KillTimer(kIconTimer);
+    CFrameWnd::OnDestroy();
+}
+
+void CMainFrame::OnTimer(UINT_PTR id) {
+    if (id == kSchedulerTimer) {
+        m_pScheduler->OnSchedulerTick();
+    } else if (id == kIconTimer) {
+        OnIconTimer();
+    } else {
+        CFrameWnd::OnTimer(id);
+    }
+}
+
+int CMainFrame::RunningChecks() const { return m_host.GetCheckContext().m_nRunningChecks.load(); }
+
+// --- Tray ---
+
+std::string CMainFrame::FormatMailCount(int total, int fresh) {
+    auto line = [](int index) { return ResSubString(IDS_MAIL_COUNT, index, '\n'); };
+    if (total <= 0) return line(0);
+    std::string text = FormatCountWithNoun(total, line(1), line(2), line(3));
+    text += " (";
+    text += fresh > 0 ? FormatCountWithNoun(fresh, line(4), line(5), line(6)) : line(7);
+    text += ")";
+    return text;
+}
+
+void CMainFrame::UpdateTray(int total, int fresh) {
+    if (fresh > total) fresh = total;
+    const std::string tip = kTrayTipPrefix + FormatMailCount(total, fresh);
+    m_bBlinking = fresh > 0;
+    m_bBlinkPhase = m_bBlinking;
+    HICON icon = m_icons[m_bBlinking ? kIconNewMail : kIconNormal];
+    // While checks run the animation owns the icon; only the tooltip changes.
+    SetTrayIcon(icon, tip.c_str(), RunningChecks() == 0);
+}
+
+void CMainFrame::SetTrayIcon(HICON icon, const char* tip, bool setIcon) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = m_hWnd;
+    data.uID = kTrayIconId;
+    if (setIcon) {
+        data.uFlags |= NIF_ICON;
+        data.hIcon = icon;
+        m_hShownIcon = icon;
+    }
+    if (tip) {
+        data.uFlags |= NIF_TIP;
+        std::size_t length = std::min(std::strlen(tip), kTrayTipMax);
+        std::memcpy(data.szTip, tip, length);
+        data.szTip[length] = '\0';
+        m_strTrayTip.assign(tip, length);
+    }
+    if (m_hWnd && m_bTrayAdded) Shell_NotifyIconA(NIM_MODIFY, &data);
+}
+
+void CMainFrame::OnIconTimer() {
+    if (RunningChecks() > 0) {
+        SetTrayIcon(m_icons[kIconFrame0 + m_nAnimationFrame], nullptr, true);
+        m_nAnimationFrame = (m_nAnimationFrame + 1) % 8;
+    } else if (m_bBlinking) {
+        m_bBlinkPhase = !m_bBlinkPhase;
+        SetTrayIcon(m_icons[m_bBlinkPhase ? kIconNewMail : kIconBlinkOff], nullptr, true);
+    }
+}
+
+void CMainFrame::RefreshAndNotify() {
+    int total = 0, fresh = 0, strongest = 1;
+    for (auto& account : m_host.GetAccounts()) {
+        std::lock_guard<std::recursive_mutex> lock(account->m_lock);
+        for (const auto& message : account->m_messages) {
+            ++total;
+            if (message->m_bSeen == 0) {
+                ++fresh;
+                strongest = std::max(strongest, static_cast<int>(message->m_nReaction));
+            }
+        }
+    }
+    UpdateTray(total, fresh);
+    switch (strongest) {
+    case 2:
+        m_host.PlaySoundEvent(kSoundBlink);
+        break;
+    case 3:
+        m_host.PlaySoundEvent(kSoundPopup);
+        break;
+    case 4:
+        m_host.PlaySoundEvent(kSoundMailList);
+        ShowMailList();
+        break;
+    case 5:
+        m_host.PlaySoundEvent(kSoundMailer);
+        StartMailer();
+        break;
+    default:
+        break;
+    }
+    RefillMailList();
+    if (IsTipShown() || strongest == 3)
+        ShowTip(FormatResource(IDS_TIP_NEW_MAIL, {FormatMailCount(total, fresh)}));
+}
+
+// --- Registered messages ---
+
+CAccount* CMainFrame::FindAccount(LPARAM lParam) {
+    // The messages are shared with other processes: only our own accounts count.
+    const CAccount* wanted = reinterpret_cast<const CAccount*>(lParam);
+    for (auto& account : m_host.GetAccounts())
+        if (account.get() == wanted) return account.get();
+    return nullptr;
+}
+
+void CMainFrame::RegisterHandlers() {
+    const RegisteredMessages& msg = RegisteredMessages::Get();
+    AddMessageHandler(msg.iconClick, [this](WPARAM, LPARAM lParam) -> LRESULT {
+        if (lParam == WM_LBUTTONDBLCLK) PostMessage(WM_COMMAND, ID_MAIL_LIST, 0);
+        else if (lParam == WM_RBUTTONUP) OnTrayMenu();
+        return 0;
+    });
+    // The second-start notice is a dialog still to come; the request is taken.
+    AddMessageHandler(msg.startSecondInstance, [](WPARAM, LPARAM) -> LRESULT { return 1; });
+    AddMessageHandler(msg.checkInstance,
+                      [](WPARAM, LPARAM) -> LRESULT { return kCheckInstanceAnswer; });
+    AddMessageHandler(msg.threadExiting, [this](WPARAM, LPARAM lParam) -> LRESULT {
+        if (CAccount* account = FindAccount(lParam)) OnThreadExiting(account);
+        return 0;
+    });
+    AddMessageHandler(msg.dropUnreadFlag, [this](WPARAM wParam, LPARAM) -> LRESULT {
+        OnDropUnreadFlag(wParam);
+        return 0;
+    });
+    AddMessageHandler(msg.addError, [this](WPARAM, LPARAM lParam) -> LRESULT {
+        auto* sink = dynamic_cast<PostingSink*>(&m_host.GetCheckContext().m_sink);
+        if (sink) OnAddError(sink->TakeRecord(lParam));
+        return 0;
+    });
+    AddMessageHandler(msg.clearMessages, [this](WPARAM, LPARAM lParam) -> LRESULT {
+        if (CAccount* account = FindAccount(lParam)) OnClearMessages(account);
+        return 0;
+    });
+    AddMessageHandler(msg.askPassword, [this](WPARAM, LPARAM lParam) -> LRESULT {
+        if (CAccount* account = FindAccount(lParam)) OnAskPassword(account);
+        return 0;
+    });
+    AddMessageHandler(WM_HOTKEY, [this](WPARAM wParam, LPARAM) -> LRESULT {
+        if (wParam == static_cast<WPARAM>(kHotKeyId) && !m_host.GetSettings().m_strMailer.empty())
+            StartMailer();
+        return 0;
+    });
+    AddMessageHandler(MM_MCINOTIFY, [this](WPARAM wParam, LPARAM lParam) -> LRESULT {
+        m_host.OnMultimediaNotify(wParam, lParam);
+        return 0;
+    });
+
+    // Commands.
+    AddCommand(ID_MAIL_LIST, [this] { ShowMailList(); },
+               [](CCmdUI* ui) { ui->Enable(false); });  // until the message list exists
+    AddCommand(ID_ERRORS, [this] { ShowErrorsWindow(); },
+               [](CCmdUI* ui) { ui->Enable(false); });  // until the errors window exists
+    AddCommand(ID_CHECK_ALL, [this] { OnCheckNow(ID_CHECK_ALL); });
+    AddCommandRange(ID_CHECK_ACCOUNT_FIRST, ID_CHECK_ACCOUNT_LAST,
+                    [this](UINT id) { OnCheckNow(id); },
+                    [this](CCmdUI* ui) { ui->Enable(m_pScheduler->CanCheckNow(ui->m_nID)); });
+    AddCommand(ID_STOP_SOUNDS, [this] { m_host.StopAllSounds(); });
+    AddCommand(ID_SILENT_MODE, [this] { m_host.SetSilentMode(!m_host.IsSilentMode()); },
+               [this](CCmdUI* ui) { ui->SetCheck(m_host.IsSilentMode() ? 1 : 0); });
+    AddCommand(ID_PAUSE, [this] { OnPause(); }, [this](CCmdUI* ui) {
+        ui->SetText(ResSubString(IDS_PAUSE_MENU, IsPaused() ? 1 : 0, '\n').c_str());
+    });
+    AddCommand(ID_EXIT, [this] {
+        // The exit confirmation is a dialog still to come; until then the
+        // program ends without asking.
+        RequestExit();
+    });
+}
+
+void CMainFrame::OnThreadExiting(CAccount* account) {
+    account->CollectThread();
+    if (account->IsBusy()) {
+        RefreshAndNotify();
+        return;
+    }
+    bool remove = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(account->m_lock);
+        if (account->m_nPendingAction == CAccount::PENDING_REPLACE && account->m_pPending) {
+            *account = *account->m_pPending;
+            account->m_pPending.reset();
+            account->m_nPendingAction = CAccount::PENDING_NONE;
+        } else if (account->m_nPendingAction == CAccount::PENDING_DELETE) {
+            remove = true;
+        }
+    }
+    if (remove) {
+        // Records of the account outlive it; they must not point at it.
+        for (auto& record : m_host.GetErrors())
+            if (record->m_pAccount == account) record->m_pAccount = nullptr;
+        m_host.GetAccounts().Detach(account).reset();
+    }
+    RefreshAndNotify();
+}
+
+void CMainFrame::OnDropUnreadFlag(WPARAM remindLater) {
+    if (remindLater == 0) {
+        for (auto& account : m_host.GetAccounts()) account->MarkAllSeen();
+        RefreshAndNotify();
+        return;
+    }
+    int total = 0;
+    for (auto& account : m_host.GetAccounts()) {
+        std::lock_guard<std::recursive_mutex> lock(account->m_lock);
+        total += static_cast<int>(account->m_messages.size());
+    }
+    UpdateTray(total, 0);
+}
+
+void CMainFrame::OnAddError(std::unique_ptr<ErrorRecord> record) {
+    if (!record) return;
+    const TimeValue now = CurrentTime();
+    record->m_time = now;
+    std::string stamp;
+    std::tm broken = {};
+    if (ToLocalTime(now, broken)) {
+        char buffer[128];
+        std::size_t n = std::strftime(buffer, sizeof buffer, "%c", &broken);
+        stamp.assign(buffer, n);
+    }
+    record->m_strText = stamp + " - " + record->m_strText;
+    const bool isError = record->m_nKind > 1;
+    CAccount* account = record->m_pAccount ? FindAccount(reinterpret_cast<LPARAM>(record->m_pAccount))
+                                           : nullptr;
+    m_host.GetErrors().push_back(std::move(record));
+    if (isError && account && (account->m_dwOptions & CAccount::OPT_REPORT_ERRORS)) {
+        ShowErrorsWindow();
+        m_host.PlaySoundEvent(kSoundCheckErrors);
+    } else {
+        RefreshErrorsWindow();
+    }
+}
+
+void CMainFrame::OnClearMessages(CAccount* account) {
+    const TimeValue now = CurrentTime();
+    const std::int64_t keep = std::int64_t{m_host.GetSettings().m_nErrorSaveTime} * 3600;
+    ErrorList& errors = m_host.GetErrors();
+    errors.erase(std::remove_if(errors.begin(), errors.end(),
+                                [&](const std::unique_ptr<ErrorRecord>& record) {
+                                    return record->m_pAccount == account &&
+                                           std::int64_t{now} - record->m_time > keep;
+                                }),
+                 errors.end());
+    RefreshErrorsWindow();
+}
+
+void CMainFrame::OnAskPassword(CAccount* account) {
+    // The password prompt is a dialog still to come: the question counts
+    // as cancelled, and the waiting check goes on without a new password.
+    account->m_bPasswordReply = 0;
+    m_host.GetCheckContext().m_passwordAnswered.Set();
+}
+
+// --- Commands ---
+
+void CMainFrame::OnPause() {
+    if (!IsPaused()) {
+        m_pScheduler->SetPaused(true);
+        std::string tip = LoadStringResource(IDS_TRAY_PAUSED);
+        SetTrayIcon(m_icons[kIconPaused], tip.c_str(), true);
+        return;
+    }
+    m_pScheduler->SetPaused(false);
+    RefreshAndNotify();
+    m_pScheduler->MakeAllDue(CurrentTime());
+}
+
+void CMainFrame::OnCheckNow(UINT id) {
+    if (id == ID_CHECK_ALL && IsPaused()) OnPause();
+    m_pScheduler->CheckNow(id);
+}
+
+HMENU CMainFrame::BuildTrayMenu() {
+    LPCSTR name = MAKEINTRESOURCEA(IDR_MAINFRAME);
+    HINSTANCE module = AfxFindResourceHandle(name, RT_MENU);
+    HMENU menu = module ? LoadMenuA(module, name) : nullptr;
+    if (!menu) return nullptr;
+    HMENU popup = GetSubMenu(menu, 0);
+    if (!popup) {
+        DestroyMenu(menu);
+        return nullptr;
+    }
+    if (m_host.GetSettings().m_dwOptions & OPT_MUTE_ON_MENU) {
+        m_host.StopAllSounds();
+        DeleteMenu(popup, ID_STOP_SOUNDS, MF_BYCOMMAND);
+    }
+    SetMenuDefaultItem(popup, ID_MAIL_LIST, FALSE);
+    if (HMENU checkNow = GetSubMenu(popup, 1)) {
+        AppendMenuA(checkNow, MF_SEPARATOR, 0, nullptr);
+        UINT id = ID_CHECK_ACCOUNT_FIRST;
+        for (auto& account : m_host.GetAccounts()) {
+            if (id > ID_CHECK_ACCOUNT_LAST) break;
+            AppendMenuA(checkNow, MF_STRING, id++, MenuText(account->m_strName).c_str());
+        }
+    }
+    return menu;
+}
+
+void CMainFrame::OnTrayMenu() {
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    HMENU menu = BuildTrayMenu();
+    if (!menu) return;
+    HWND previous = GetForegroundWindow();
+    SetForegroundWindow(m_hWnd);
+    UINT command = static_cast<UINT>(TrackPopupMenu(GetSubMenu(menu, 0),
+                                                    TPM_RIGHTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                                    cursor.x, cursor.y, 0, m_hWnd, nullptr));
+    if (command != 0) PostMessage(WM_COMMAND, command, 0);
+    if (previous) SetForegroundWindow(previous);
+    DestroyMenu(menu);
+}
+
+// --- Windows and programs ---
+
+void CMainFrame::ShowMailList() {}
+void CMainFrame::RefillMailList() {}
+bool CMainFrame::IsTipShown() const { return CMailTipWnd::IsTipShown(); }
+
+void CMainFrame::ShowTip(const std::string& text) {
+    // The new tip replaces the one on screen.
+    auto tip = std::make_unique<CMailTipWnd>();
+    if (tip->ShowTip(text.c_str())) tip.release();  // it belongs to its window now
+}
+void CMainFrame::ShowErrorsWindow() {}
+void CMainFrame::RefreshErrorsWindow() {}
+
+void CMainFrame::StartMailer() {
+    const std::string& mailer = m_host.GetSettings().m_strMailer;
+    if (mailer.empty()) return;
+    ShellExecuteA(m_hWnd, nullptr, mailer.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CMainFrame::RequestExit() { PostMessage(WM_COMMAND, ID_APP_EXIT, 0); }

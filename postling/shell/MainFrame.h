@@ -1,0 +1,132 @@
+// The program's hidden main frame: the tray icon and its menu, the two
+// timers, the registered messages of the checking threads and of other
+// copies, and the reactions to each check's result.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/FrameWnd.h"
+#include "postling/shell/Scheduler.h"
+#include "postling/shell/ShellHost.h"
+
+class CAccount;
+
+// Resource and command identifiers of the frame.
+constexpr UINT IDR_MAINFRAME = 103;
+constexpr UINT ID_MAIL_LIST = 32773;
+constexpr UINT ID_SETTINGS = 32771;
+constexpr UINT ID_ERRORS = 32800;
+constexpr UINT ID_STOP_SOUNDS = 32805;
+constexpr UINT ID_SILENT_MODE = 32804;
+constexpr UINT ID_PAUSE = 32802;
+constexpr UINT ID_EXIT = 32806;
+
+constexpr UINT_PTR kSchedulerTimer = 1;  // 1000 ms
+constexpr UINT_PTR kIconTimer = 2;       // 250 ms
+constexpr UINT kTrayIconId = 1;
+constexpr int kHotKeyId = 1;
+
+// String table entries of the frame.
+constexpr UINT IDS_TRAY_PAUSED = 10056;   // tooltip while paused
+constexpr UINT IDS_TIP_NEW_MAIL = 10057;  // tip text, "%s" the count text
+constexpr UINT IDS_MAIL_COUNT = 10060;    // count nouns, eight lines
+constexpr UINT IDS_PAUSE_MENU = 12004;    // "pause\nresume"
+
+class CMainFrame : public CFrameWnd {
+public:
+    // The twelve tray icons, by role.
+    enum Icon {
+        kIconNormal, kIconNewMail, kIconBlinkOff, kIconPaused,
+        kIconFrame0, kIconCount = kIconFrame0 + 8
+    };
+    static const UINT kIconResources[kIconCount];
+
+    // `scheduler` null: the scheduler over the host's accounts and settings.
+    explicit CMainFrame(ShellHost& host, std::unique_ptr<CScheduler> scheduler = nullptr);
+    ~CMainFrame() override;
+
+    // Creates the hidden frame from resource 103.
+    bool CreateHidden();
+
+    // "N писем (M новых)" from the string table.
+    static std::string FormatMailCount(int total, int fresh);
+    // Tooltip, icon and blinking from two counts.
+    void UpdateTray(int total, int fresh);
+    // Modifies the tray icon: the icon when `setIcon`, the tooltip when
+    // `tip` is not null (cut to 127 characters).
+    virtual void SetTrayIcon(HICON icon, const char* tip, bool setIcon);
+    // Recounts, updates the tray, carries out the strongest reaction among
+    // the unseen messages and refreshes the windows.
+    void RefreshAndNotify();
+
+    // Handlers of the registered messages, also called directly.
+    void OnThreadExiting(CAccount* account);
+    void OnDropUnreadFlag(WPARAM remindLater);
+    void OnAddError(std::unique_ptr<ErrorRecord> record);
+    void OnClearMessages(CAccount* account);
+    void OnAskPassword(CAccount* account);
+
+    // Command 32802.
+    void OnPause();
+    bool IsPaused() const { return m_pScheduler->IsPaused(); }
+    // Commands 20000 to 20064; a pause ends first for 20000.
+    void OnCheckNow(UINT id);
+    // The tray popup as the tray menu shows it (caller destroys the menu
+    // returned; the popup is its first submenu).
+    HMENU BuildTrayMenu();
+    // Timer 2.
+    void OnIconTimer();
+
+    CScheduler& Scheduler() { return *m_pScheduler; }
+    ShellHost& Host() { return m_host; }
+
+    // Tray state, as last set.
+    HICON GetIcon(Icon icon) const { return m_icons[icon]; }
+    HICON GetShownIcon() const { return m_hShownIcon; }
+    const std::string& GetTrayTip() const { return m_strTrayTip; }
+    bool IsBlinking() const { return m_bBlinking; }
+    bool GetBlinkPhase() const { return m_bBlinkPhase; }
+    int GetAnimationFrame() const { return m_nAnimationFrame; }
+
+    const CRuntimeClass* GetRuntimeClass() const override;
+    static const CRuntimeClass classCMainFrame;
+
+protected:
+    bool PreCreateWindow(CREATESTRUCTA& cs) override;
+    int OnCreate(CREATESTRUCTA* cs) override;
+    void OnDestroy() override;
+    void OnTimer(UINT_PTR id) override;
+
+    // The windows and programs a reaction opens. The message list, the
+    // errors window and the tip are windows of their own; until they are
+    // attached here these do nothing.
+    virtual void ShowMailList();
+    virtual void RefillMailList();
+    virtual bool IsTipShown() const;
+    virtual void ShowTip(const std::string& text);
+    virtual void ShowErrorsWindow();
+    virtual void RefreshErrorsWindow();
+    // The shell's default action on the mail program's path.
+    virtual void StartMailer();
+    // Posts the framework's exit command to the frame.
+    virtual void RequestExit();
+
+private:
+    void RegisterHandlers();
+    void OnTrayMenu();
+    CAccount* FindAccount(LPARAM lParam);
+    int RunningChecks() const;
+
+    ShellHost& m_host;
+    std::unique_ptr<CScheduler> m_pScheduler;
+    HICON m_icons[kIconCount] = {};
+    HICON m_hShownIcon = nullptr;
+    std::string m_strTrayTip;
+    bool m_bTrayAdded = false;
+    bool m_bBlinking = false;
+    bool m_bBlinkPhase = false;
+    int m_nAnimationFrame = 0;
+};

@@ -1,0 +1,47 @@
+// What the tray main frame needs of the program: the accounts, the rules,
+// the settings, the error list and the checking context it does not own,
+// and the sounds. The application object implements it; tests give a fake.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <windows.h>
+
+#include "postling/engine/ErrorRecord.h"
+
+class CAccountList;
+class CRuleBook;
+class CheckContext;
+class ProgramSettings;
+
+// The program's error records in arrival order; the list owns them.
+using ErrorList = std::vector<std::unique_ptr<ErrorRecord>>;
+
+// The five sound events, in the order the sound settings keep them.
+enum SoundEvent {
+    kSoundBlink = 0,
+    kSoundPopup = 1,
+    kSoundMailList = 2,
+    kSoundMailer = 3,
+    kSoundCheckErrors = 4,
+};
+
+class ShellHost {
+public:
+    virtual ~ShellHost();
+
+    virtual CAccountList& GetAccounts() = 0;
+    virtual CRuleBook& GetRules() = 0;
+    virtual ProgramSettings& GetSettings() = 0;
+    virtual ErrorList& GetErrors() = 0;
+    virtual CheckContext& GetCheckContext() = 0;
+
+    // Sounds (the player belongs to the application).
+    virtual void PlaySoundEvent(SoundEvent event) = 0;
+    virtual void StopAllSounds() = 0;
+    virtual bool IsSilentMode() const = 0;
+    virtual void SetSilentMode(bool on) = 0;
+    // MM_MCINOTIFY reached the frame: the player closes a device that ended.
+    virtual void OnMultimediaNotify(WPARAM wParam, LPARAM lParam) = 0;
+};
