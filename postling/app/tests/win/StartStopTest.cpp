@@ -5,52 +5,15 @@
 
 #include <string>
 
-#include "postling/app/MainWindowClass.h"
+#include "postling/app/tests/win/ProgramRunner.h"
 
-namespace {
-
-std::string ProgramPath() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, length);
-    return dir.substr(0, dir.find_last_of("\\/") + 1) + "Postling.exe";
-}
-
-HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        for (HWND w = FindWindowA(kMainWindowClass, nullptr); w;
-             w = FindWindowExA(nullptr, w, kMainWindowClass, nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == processId) return w;
-        }
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-// Ends the child if a failed assertion leaves it running.
-struct ChildProcess {
-    PROCESS_INFORMATION pi = {};
-    ~ChildProcess() {
-        if (!pi.hProcess) return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 1);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-};
-
-}  // namespace
+using namespace program_runner;
 
 TEST(Program, StartsHiddenAndEndsWhenClosed) {
-    std::string command = "\"" + ProgramPath() + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
+    ASSERT_TRUE(WaitUntilNoOtherCopy(120000)) << "another copy keeps running";
     ChildProcess child;
+    ASSERT_TRUE(child.Start()) << GetLastError();
     PROCESS_INFORMATION& pi = child.pi;
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &si, &pi))
-        << GetLastError();
 
     HWND window = WaitForMainWindow(pi.dwProcessId, 20000);
     ASSERT_NE(window, nullptr) << "main window did not appear";

@@ -1,0 +1,261 @@
+#include "postling/app/PostlingApp.h"
+
+#include <string>
+
+#include "framework/ResourceChain.h"
+#include "postling/engine/Socket.h"
+#include "postling/model/Clock.h"
+#include "postling/model/ProfileStore.h"
+#include "postling/shell/MainFrame.h"
+
+namespace {
+
+// How long a window of another program may take to answer "Check Instance"
+// before it counts as not ours: a hung window must not stop start-up.
+constexpr UINT kCheckInstanceTimeoutMs = 5000;
+
+BOOL CALLBACK FindInstanceProc(HWND window, LPARAM lParam) {
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutA(window, RegisteredMessages::Get().checkInstance, 0, 0,
+                            SMTO_ABORTIFHUNG | SMTO_BLOCK, kCheckInstanceTimeoutMs, &answer) &&
+        static_cast<LRESULT>(answer) == kCheckInstanceAnswer) {
+        *reinterpret_cast<HWND*>(lParam) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// An exported function of a module as the type it has, or null.
+template <typename Proc>
+Proc EntryPoint(HMODULE module, const char* name) {
+    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+CPostlingApp& PostlingApp() { return *static_cast<CPostlingApp*>(AfxGetApp()); }
+
+CPostlingApp::CPostlingApp() : CWinApp(kAppTitle) {}
+
+CPostlingApp::~CPostlingApp() {
+    if (m_bContextSet) SetCheckContext(nullptr);
+    if (m_profile) {
+        SetProfileStore(static_cast<ProfileStore*>(nullptr));
+        CWinApp::SetProfileStore(nullptr);
+    }
+}
+
+HWND CPostlingApp::FindRunningInstance() {
+    HWND found = nullptr;
+    EnumWindows(FindInstanceProc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void CPostlingApp::ShowMessage(UINT id, UINT type) {
+    std::string text;
+    if (!LoadString(id, text)) text = std::to_string(id);
+    MessageBoxA(nullptr, text.c_str(), m_strAppName.c_str(), type);
+}
+
+bool CPostlingApp::HandOverToRunningCopy(CPostlingCommandLineInfo& info) {
+    m_hRunningInstance = FindRunningInstance();
+    HANDLE oldProcess = info.TakeRestartProcess();
+    if (!m_hRunningInstance) {
+        // A restart switch without a running copy: a normal start.
+        if (oldProcess) CloseHandle(oldProcess);
+        return true;
+    }
+    if (info.m_bRestart && oldProcess) {
+        // The running copy ends through its normal exit path, saving
+        // everything, before this copy reads the registry.
+        PostMessageA(m_hRunningInstance, WM_COMMAND, ID_APP_EXIT, 0);
+        DWORD waited = WaitForSingleObject(oldProcess, kRestartWaitMs);
+        CloseHandle(oldProcess);
+        if (waited == WAIT_OBJECT_0) return true;
+        ShowMessage(IDS_RESTART_FAILED, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    if (oldProcess) CloseHandle(oldProcess);
+    if (info.m_bAutoStart) return false;  // silently
+    PostMessageA(m_hRunningInstance, RegisteredMessages::Get().startSecondInstance, 0, 0);
+    return false;
+}
+
+bool CPostlingApp::InitInstance() {
+    // 1. The command line.
+    CPostlingCommandLineInfo info;
+    ParseCommandLine(info);
+
+    // 2, 3. A running copy: hand over to it, or replace it.
+    if (!HandOverToRunningCopy(info)) return false;
+
+    // 4. The registry key; the framework's profile functions and the
+    // program's records use the same store.
+    SetRegistryKey(kRegistryCompany);
+    m_profile = std::make_unique<RegistryProfileStore>(GetAppRegistryPath());
+    ::SetProfileStore(m_profile.get());
+    CWinApp::SetProfileStore(m_profile.get());
+
+    // 5, 6. Language module and help file.
+    LanguageChoice language = StartLanguage(m_languages, m_settings, m_strHelpFilePath);
+    m_strHelpFilePath = language.strHelpFile;
+    m_bHtmlHelp = language.bHtmlHelp ? TRUE : FALSE;
+    // Help is not built yet: HTML help is not initialised, so there is no
+    // cookie (language.bInitHtmlHelp says when it would be).
+    m_dwHtmlHelpCookie = 0;
+
+    // 7. Windows Sockets 1.1.
+    if (!StartSockets()) {
+        ShowMessage(IDS_SOCKETS_INIT_FAILED, MB_OK);
+        return false;
+    }
+    m_bSocketsStarted = true;
+
+    // 8. Control containment and three-dimensional controls: nothing to
+    // enable in this framework.
+
+    // 9. The locks (inside the rule book) and the two password events
+    // (inside the check context, in their initial states) serve the
+    // checking threads from now on.
+    SetCheckContext(&m_checkContext);
+    m_bContextSet = true;
+
+    // 10. The hidden main frame; from now on other copies find this one.
+    CMainFrame* frame = new CMainFrame(*this);
+    if (!frame->CreateHidden()) {
+        // Without a frame nothing after this step can work.
+        if (frame->m_hWnd)
+            frame->DestroyWindow();  // deletes itself
+        else
+            delete frame;
+        return false;
+    }
+    m_pMainWnd = frame;
+    frame->ShowWindow(SW_HIDE);
+    m_sink.SetFrame(frame->m_hWnd);
+
+    // 11. Rules.
+    m_rules.LoadRules();
+
+    // 12. Accounts, each due at once as far as its periods allow.
+    m_accounts.LoadAccounts(CurrentTime());
+
+    // 13. Process enumeration for the mail-program test.
+    LoadProcessFunctions();
+
+    // 14. Sound settings: the sounds are not built yet.
+
+    // 15. Program settings.
+    m_settings.Load();
+
+    // 16.
+    m_bInitialized = TRUE;
+
+    // 17. Start paused.
+    if (info.m_bPause) frame->SendMessage(WM_COMMAND, ID_PAUSE, 0);
+    return true;
+}
+
+void CPostlingApp::LoadProcessFunctions() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExA(&version);
+#pragma GCC diagnostic pop
+    m_bWinNT = version.dwPlatformId == VER_PLATFORM_WIN32_NT ? TRUE : FALSE;
+    if (m_bWinNT) {
+        m_hPsapi = LoadLibraryA("PSAPI.DLL");
+        if (!m_hPsapi) return;
+        m_pfnEnumProcesses =
+            EntryPoint<EnumProcessesProc>(m_hPsapi, "EnumProcesses");
+        m_pfnEnumProcessModules =
+            EntryPoint<EnumProcessModulesProc>(m_hPsapi, "EnumProcessModules");
+        m_pfnGetModuleFileNameExA =
+            EntryPoint<GetModuleFileNameExAProc>(m_hPsapi, "GetModuleFileNameExA");
+        if (!m_pfnEnumProcesses || !m_pfnEnumProcessModules || !m_pfnGetModuleFileNameExA)
+            ReleaseProcessFunctions();
+    } else {
+        m_hToolhelp = LoadLibraryA("KERNEL32.DLL");
+        if (!m_hToolhelp) return;
+        m_pfnCreateToolhelp32Snapshot =
+            EntryPoint<CreateToolhelp32SnapshotProc>(m_hToolhelp, "CreateToolhelp32Snapshot");
+        m_pfnProcess32First =
+            EntryPoint<Process32FirstProc>(m_hToolhelp, "Process32First");
+        m_pfnProcess32Next =
+            EntryPoint<Process32NextProc>(m_hToolhelp, "Process32Next");
+        if (!m_pfnCreateToolhelp32Snapshot || !m_pfnProcess32First || !m_pfnProcess32Next)
+            ReleaseProcessFunctions();
+    }
+}
+
+void CPostlingApp::ReleaseProcessFunctions() {
+    if (m_hPsapi) FreeLibrary(m_hPsapi);
+    if (m_hToolhelp) FreeLibrary(m_hToolhelp);
+    m_hPsapi = m_hToolhelp = nullptr;
+    m_pfnCreateToolhelp32Snapshot = nullptr;
+    m_pfnProcess32First = nullptr;
+    m_pfnProcess32Next = nullptr;
+    m_pfnEnumProcesses = nullptr;
+    m_pfnEnumProcessModules = nullptr;
+    m_pfnGetModuleFileNameExA = nullptr;
+}
+
+void CPostlingApp::EndChecks() {
+    // The main frame is gone, so nobody answers a password prompt any more:
+    // every prompt asked from now on counts as cancelled. The answered event
+    // is set again and again because the next thread's prompt resets it.
+    for (;;) {
+        bool running = false;
+        for (auto& account : m_accounts) {
+            if (!account->m_bChecking) continue;
+            running = true;
+            account->m_bPasswordReply = 0;
+        }
+        if (!running) break;
+        m_checkContext.m_passwordAnswered.Set();
+        Sleep(20);
+    }
+    for (auto& account : m_accounts) account->CollectThread();
+}
+
+int CPostlingApp::ExitInstance() {
+    // The exit steps run after the main frame is gone; a check under way
+    // ends first, so that its result is saved and no thread outlives its account.
+    m_sink.SetFrame(nullptr);
+    EndChecks();
+
+    if (m_bInitialized) {
+        m_accounts.SaveAllAccounts();
+        m_rules.SaveRules();
+        // The sound settings would be saved here: the sounds are not built yet.
+        m_settings.Save();
+    }
+    ReleaseProcessFunctions();
+
+    m_accounts.RemoveAll();
+    m_errors.clear();
+    // Multimedia devices and HTML help: not built yet, nothing to close.
+
+    if (m_bSocketsStarted) StopSockets();
+    m_bSocketsStarted = false;
+    // The language module leaves the resource chain before it is unloaded.
+    AfxSetLanguageModule(nullptr);
+    m_languages.RemoveAll();
+    return CWinApp::ExitInstance();
+}
+
+bool CPostlingApp::SaveAllModified() {
+    // The About box, the second-start dialog, the message list and the
+    // errors window would get the system close command here; none of them
+    // is built yet.
+    return true;
+}
+
+// --- Sounds: the melody player is not built yet; these do nothing. ---
+
+void CPostlingApp::PlaySoundEvent(SoundEvent) {}
+
+void CPostlingApp::StopAllSounds() {}
+
+void CPostlingApp::OnMultimediaNotify(WPARAM, LPARAM) {}

@@ -1,0 +1,109 @@
+// The application object: brings the program up (command line, the search
+// for a running copy, the restart hand-over, the registry key, the language
+// module, Windows Sockets, the hidden main frame, rules, accounts and
+// settings) and takes it down again, saving everything only after a
+// complete start-up. It owns what the main frame and the checking threads
+// share, and is the frame's host.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "framework/WinApp.h"
+#include "postling/app/CommandLine.h"
+#include "postling/app/Language.h"
+#include "postling/engine/CheckContext.h"
+#include "postling/message/RuleBook.h"
+#include "postling/model/AccountList.h"
+#include "postling/model/ProgramSettings.h"
+#include "postling/model/RegistryProfileStore.h"
+#include "postling/shell/RegisteredMessages.h"
+#include "postling/shell/ShellHost.h"
+
+// The company key below HKEY_CURRENT_USER\Software, and the application
+// title, which is the profile key below it.
+constexpr char kRegistryCompany[] = "Razezo Varnek";
+constexpr char kAppTitle[] = "Varnek & Soltu Post Sentry";
+// Message boxes of start-up.
+constexpr UINT IDS_SOCKETS_INIT_FAILED = 101;
+constexpr UINT IDS_RESTART_FAILED = 10054;
+// How long a restarting copy waits for the copy it replaces.
+constexpr DWORD kRestartWaitMs = 10000;
+
+// The process-enumeration entry points (Windows 95/98 and Windows NT).
+using CreateToolhelp32SnapshotProc = HANDLE(WINAPI*)(DWORD, DWORD);
+using Process32FirstProc = BOOL(WINAPI*)(HANDLE, void*);
+using Process32NextProc = BOOL(WINAPI*)(HANDLE, void*);
+using EnumProcessesProc = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+using EnumProcessModulesProc = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using GetModuleFileNameExAProc = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+
+class CPostlingApp : public CWinApp, public ShellHost {
+public:
+    CPostlingApp();
+    ~CPostlingApp() override;
+
+    bool InitInstance() override;
+    int ExitInstance() override;
+    // The modeless windows get the system close command; there are none yet.
+    bool SaveAllModified() override;
+
+    // ShellHost.
+    CAccountList& GetAccounts() override { return m_accounts; }
+    CRuleBook& GetRules() override { return m_rules; }
+    ProgramSettings& GetSettings() override { return m_settings; }
+    ErrorList& GetErrors() override { return m_errors; }
+    CheckContext& GetCheckContext() override { return m_checkContext; }
+    void PlaySoundEvent(SoundEvent event) override;
+    void StopAllSounds() override;
+    bool IsSilentMode() const override { return m_bSilentMode != 0; }
+    void SetSilentMode(bool on) override { m_bSilentMode = on ? TRUE : FALSE; }
+    void OnMultimediaNotify(WPARAM wParam, LPARAM lParam) override;
+
+    // The main window of a running copy of the program, or null.
+    static HWND FindRunningInstance();
+
+    CAccountList m_accounts;
+    // The user rules with the default reaction and the deletion marks, each
+    // under its own lock.
+    CRuleBook m_rules;
+    ErrorList m_errors;
+    CLanguageList m_languages;
+    ProgramSettings m_settings;
+    PostingSink m_sink;
+    // The password events and the running-check count of the checking threads.
+    CheckContext m_checkContext{m_sink, m_rules};
+
+    BOOL m_bWinNT = FALSE;
+    BOOL m_bSilentMode = FALSE;  // never stored
+    BOOL m_bHtmlHelp = FALSE;
+    DWORD m_dwHtmlHelpCookie = 0;
+    BOOL m_bInitialized = FALSE;
+    HWND m_hRunningInstance = nullptr;
+
+    HMODULE m_hToolhelp = nullptr;
+    HMODULE m_hPsapi = nullptr;
+    CreateToolhelp32SnapshotProc m_pfnCreateToolhelp32Snapshot = nullptr;
+    Process32FirstProc m_pfnProcess32First = nullptr;
+    Process32NextProc m_pfnProcess32Next = nullptr;
+    EnumProcessesProc m_pfnEnumProcesses = nullptr;
+    EnumProcessModulesProc m_pfnEnumProcessModules = nullptr;
+    GetModuleFileNameExAProc m_pfnGetModuleFileNameExA = nullptr;
+
+private:
+    // Steps of start-up; false ends the program.
+    bool HandOverToRunningCopy(CPostlingCommandLineInfo& info);
+    void LoadProcessFunctions();
+    void ReleaseProcessFunctions();
+    // Ends every check under way: a pending password prompt is answered as
+    // cancelled, and every thread is collected.
+    void EndChecks();
+    void ShowMessage(UINT id, UINT type);
+
+    std::unique_ptr<RegistryProfileStore> m_profile;
+    bool m_bSocketsStarted = false;
+    bool m_bContextSet = false;
+};
+
+CPostlingApp& PostlingApp();
