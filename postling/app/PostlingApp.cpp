@@ -7,6 +7,7 @@
 #include "postling/model/Clock.h"
 #include "postling/model/ProfileStore.h"
 #include "postling/shell/MainFrame.h"
+#include "postling/shell/ProcessApi.h"
 
 namespace {
 
@@ -23,12 +24,6 @@ BOOL CALLBACK FindInstanceProc(HWND window, LPARAM lParam) {
         return FALSE;
     }
     return TRUE;
-}
-
-// An exported function of a module as the type it has, or null.
-template <typename Proc>
-Proc EntryPoint(HMODULE module, const char* name) {
-    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
 }  // namespace
@@ -141,7 +136,7 @@ bool CPostlingApp::InitInstance() {
     m_accounts.LoadAccounts(CurrentTime());
 
     // 13. Process enumeration for the mail-program test.
-    LoadProcessFunctions();
+    ProcessFunctions();
 
     // 14. Sound settings: the sounds are not built yet.
 
@@ -154,51 +149,6 @@ bool CPostlingApp::InitInstance() {
     // 17. Start paused.
     if (info.m_bPause) frame->SendMessage(WM_COMMAND, ID_PAUSE, 0);
     return true;
-}
-
-void CPostlingApp::LoadProcessFunctions() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
-    m_bWinNT = version.dwPlatformId == VER_PLATFORM_WIN32_NT ? TRUE : FALSE;
-    if (m_bWinNT) {
-        m_hPsapi = LoadLibraryA("PSAPI.DLL");
-        if (!m_hPsapi) return;
-        m_pfnEnumProcesses =
-            EntryPoint<EnumProcessesProc>(m_hPsapi, "EnumProcesses");
-        m_pfnEnumProcessModules =
-            EntryPoint<EnumProcessModulesProc>(m_hPsapi, "EnumProcessModules");
-        m_pfnGetModuleFileNameExA =
-            EntryPoint<GetModuleFileNameExAProc>(m_hPsapi, "GetModuleFileNameExA");
-        if (!m_pfnEnumProcesses || !m_pfnEnumProcessModules || !m_pfnGetModuleFileNameExA)
-            ReleaseProcessFunctions();
-    } else {
-        m_hToolhelp = LoadLibraryA("KERNEL32.DLL");
-        if (!m_hToolhelp) return;
-        m_pfnCreateToolhelp32Snapshot =
-            EntryPoint<CreateToolhelp32SnapshotProc>(m_hToolhelp, "CreateToolhelp32Snapshot");
-        m_pfnProcess32First =
-            EntryPoint<Process32FirstProc>(m_hToolhelp, "Process32First");
-        m_pfnProcess32Next =
-            EntryPoint<Process32NextProc>(m_hToolhelp, "Process32Next");
-        if (!m_pfnCreateToolhelp32Snapshot || !m_pfnProcess32First || !m_pfnProcess32Next)
-            ReleaseProcessFunctions();
-    }
-}
-
-void CPostlingApp::ReleaseProcessFunctions() {
-    if (m_hPsapi) FreeLibrary(m_hPsapi);
-    if (m_hToolhelp) FreeLibrary(m_hToolhelp);
-    m_hPsapi = m_hToolhelp = nullptr;
-    m_pfnCreateToolhelp32Snapshot = nullptr;
-    m_pfnProcess32First = nullptr;
-    m_pfnProcess32Next = nullptr;
-    m_pfnEnumProcesses = nullptr;
-    m_pfnEnumProcessModules = nullptr;
-    m_pfnGetModuleFileNameExA = nullptr;
 }
 
 void CPostlingApp::EndChecks() {
@@ -231,7 +181,6 @@ int CPostlingApp::ExitInstance() {
         // The sound settings would be saved here: the sounds are not built yet.
         m_settings.Save();
     }
-    ReleaseProcessFunctions();
 
     m_accounts.RemoveAll();
     m_errors.clear();

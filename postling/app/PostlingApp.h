@@ -31,14 +31,6 @@ constexpr UINT IDS_RESTART_FAILED = 10054;
 // How long a restarting copy waits for the copy it replaces.
 constexpr DWORD kRestartWaitMs = 10000;
 
-// The process-enumeration entry points (Windows 95/98 and Windows NT).
-using CreateToolhelp32SnapshotProc = HANDLE(WINAPI*)(DWORD, DWORD);
-using Process32FirstProc = BOOL(WINAPI*)(HANDLE, void*);
-using Process32NextProc = BOOL(WINAPI*)(HANDLE, void*);
-using EnumProcessesProc = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
-using EnumProcessModulesProc = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
-using GetModuleFileNameExAProc = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-
 class CPostlingApp : public CWinApp, public ShellHost {
 public:
     CPostlingApp();
@@ -75,27 +67,15 @@ public:
     // The password events and the running-check count of the checking threads.
     CheckContext m_checkContext{m_sink, m_rules};
 
-    BOOL m_bWinNT = FALSE;
     BOOL m_bSilentMode = FALSE;  // never stored
     BOOL m_bHtmlHelp = FALSE;
     DWORD m_dwHtmlHelpCookie = 0;
     BOOL m_bInitialized = FALSE;
     HWND m_hRunningInstance = nullptr;
 
-    HMODULE m_hToolhelp = nullptr;
-    HMODULE m_hPsapi = nullptr;
-    CreateToolhelp32SnapshotProc m_pfnCreateToolhelp32Snapshot = nullptr;
-    Process32FirstProc m_pfnProcess32First = nullptr;
-    Process32NextProc m_pfnProcess32Next = nullptr;
-    EnumProcessesProc m_pfnEnumProcesses = nullptr;
-    EnumProcessModulesProc m_pfnEnumProcessModules = nullptr;
-    GetModuleFileNameExAProc m_pfnGetModuleFileNameExA = nullptr;
-
 private:
     // Steps of start-up; false ends the program.
     bool HandOverToRunningCopy(CPostlingCommandLineInfo& info);
-    void LoadProcessFunctions();
-    void ReleaseProcessFunctions();
     // Ends every check under way: a pending password prompt is answered as
     // cancelled, and every thread is collected.
     void EndChecks();

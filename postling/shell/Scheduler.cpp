@@ -9,6 +9,7 @@
 #include "postling/model/Account.h"
 #include "postling/model/AccountList.h"
 #include "postling/model/ProgramSettings.h"
+#include "postling/shell/ProcessApi.h"
 
 namespace {
 
@@ -16,11 +17,6 @@ namespace {
 // without them simply has no dial-up connection or no process list.
 using RasEnumConnectionsFn = DWORD(WINAPI*)(LPRASCONNA, LPDWORD, LPDWORD);
 using RasGetConnectStatusFn = DWORD(WINAPI*)(HRASCONN, LPRASCONNSTATUSA);
-using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
-using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, LPDWORD);
-using GetModuleFileNameExFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
-using Process32Fn = BOOL(WINAPI*)(HANDLE, LPPROCESSENTRY32);
 
 template <typename Fn>
 Fn Entry(HMODULE module, const char* name) {
@@ -36,27 +32,6 @@ struct RasApi {
         enumConnections = Entry<RasEnumConnectionsFn>(ras, "RasEnumConnectionsA");
         getStatus = Entry<RasGetConnectStatusFn>(ras, "RasGetConnectStatusA");
     }
-};
-
-struct ProcessApi {
-    EnumProcessesFn enumProcesses = nullptr;
-    EnumProcessModulesFn enumModules = nullptr;
-    GetModuleFileNameExFn moduleFileName = nullptr;
-    CreateSnapshotFn createSnapshot = nullptr;
-    Process32Fn first = nullptr;
-    Process32Fn next = nullptr;
-    ProcessApi() {
-        HMODULE psapi = LoadLibraryA("psapi.dll");
-        enumProcesses = Entry<EnumProcessesFn>(psapi, "EnumProcesses");
-        enumModules = Entry<EnumProcessModulesFn>(psapi, "EnumProcessModules");
-        moduleFileName = Entry<GetModuleFileNameExFn>(psapi, "GetModuleFileNameExA");
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        createSnapshot = Entry<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
-        first = Entry<Process32Fn>(kernel, "Process32First");
-        next = Entry<Process32Fn>(kernel, "Process32Next");
-    }
-    bool HasPsapi() const { return enumProcesses && enumModules && moduleFileName; }
-    bool HasToolhelp() const { return createSnapshot && first && next; }
 };
 
 bool IsNtFamily() {
@@ -187,7 +162,7 @@ bool CScheduler::IsDialupConnected() {
 }
 
 bool CScheduler::IsProgramRunning(const std::string& path) {
-    static const ProcessApi api;
+    const ProcessApi& api = ProcessFunctions();
     const std::string longForm = UpperPath(path);
     const std::string shortForm = ShortUpperPath(path);
     auto matches = [&](const std::string& executable) {
