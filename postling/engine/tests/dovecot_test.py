@@ -15,20 +15,10 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "tools"))
+from demo_messages import b_word, q_word  # noqa: E402
 from dovecot_harness import Dovecot  # noqa: E402
 
 KEYS = ["message_id", "sender_name", "sender_address", "subject", "size", "sent", "received", "seen"]
-
-
-def b_word(charset, text):
-    return f"=?{charset}?B?{base64.b64encode(text.encode(charset)).decode()}?="
-
-
-def q_word(charset, text):
-    data = text.encode(charset)
-    return f"=?{charset}?Q?" + "".join(
-        chr(b) if chr(b).isalnum() and b < 0x80 else ("_" if b == 0x20 else f"={b:02X}")
-        for b in data) + "?="
 
 
 def utf7_word(text):
