@@ -140,10 +140,14 @@ std::string CMainFrame::FormatMailCount(int total, int fresh) {
 
 void CMainFrame::UpdateTray(int total, int fresh) {
     if (fresh > total) fresh = total;
-    const std::string tip = kTrayTipPrefix + FormatMailCount(total, fresh);
     m_bBlinking = fresh > 0;
     m_bBlinkPhase = m_bBlinking;
-    HICON icon = m_icons[m_bBlinking ? kIconNewMail : kIconNormal];
+    // A check that ends while paused leaves the tray saying so; resuming
+    // shows the counts.
+    const bool paused = IsPaused();
+    const std::string tip = paused ? LoadStringResource(IDS_TRAY_PAUSED)
+                                   : kTrayTipPrefix + FormatMailCount(total, fresh);
+    HICON icon = m_icons[paused ? kIconPaused : m_bBlinking ? kIconNewMail : kIconNormal];
     // While checks run the animation owns the icon; only the tooltip changes.
     SetTrayIcon(icon, tip.c_str(), RunningChecks() == 0);
 }
@@ -172,7 +176,7 @@ void CMainFrame::OnIconTimer() {
     if (RunningChecks() > 0) {
         SetTrayIcon(m_icons[kIconFrame0 + m_nAnimationFrame], nullptr, true);
         m_nAnimationFrame = (m_nAnimationFrame + 1) % 8;
-    } else if (m_bBlinking) {
+    } else if (m_bBlinking && !IsPaused()) {
         m_bBlinkPhase = !m_bBlinkPhase;
         SetTrayIcon(m_icons[m_bBlinkPhase ? kIconNewMail : kIconBlinkOff], nullptr, true);
     }

@@ -285,6 +285,12 @@ TEST_F(MainFrameTest, PauseShowsThePausedIconAndResumeMakesEveryAccountDue) {
     ASSERT_TRUE(frame->OnCmdMsg(ID_PAUSE, &ui));
     EXPECT_EQ(ui.m_strText, Cp1251("Возобновить"));
 
+    // A check that ends while paused leaves the paused icon and tooltip.
+    frame->UpdateTray(1, 1);
+    frame->OnIconTimer();
+    EXPECT_EQ(frame->GetShownIcon(), frame->GetIcon(CMainFrame::kIconPaused));
+    EXPECT_EQ(frame->GetTrayTip(), Cp1251("V&&S Post Sentry: приостановлен"));
+
     // An hour later: nothing was checked while paused.
     clock.now += 3600 + 5000;
     sched->OnSchedulerTick();
@@ -293,6 +299,7 @@ TEST_F(MainFrameTest, PauseShowsThePausedIconAndResumeMakesEveryAccountDue) {
     frame->SendMessage(WM_COMMAND, ID_PAUSE, 0);
     EXPECT_FALSE(frame->IsPaused());
     EXPECT_EQ(frame->GetTrayTip(), Tip("1 письмо (1 новое)"));
+    EXPECT_EQ(frame->GetShownIcon(), frame->GetIcon(CMainFrame::kIconNewMail));
     EXPECT_EQ(host.m_sounds.back(), kSoundBlink);
     EXPECT_LE(a.m_timeNextCheck, clock.now);
     EXPECT_LE(b.m_timeNextCheck, clock.now);

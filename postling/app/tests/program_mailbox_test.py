@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""Postling.exe against a real POP3 server: starts a private Dovecot with the
+demo mailbox (Russian messages in several encodings), then runs the Windows
+test program that drives Postling.exe under Wine on the test display.
+
+    program_mailbox_test.py TEST-EXE --wine WINE-RUN --with-xvfb WITH-XVFB
+
+The test program's GoogleTest report is its result; this script passes on
+its exit status.
+"""
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "tools"))
+import demo_messages  # noqa: E402
+from dovecot_harness import Dovecot  # noqa: E402
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("test_exe")
+    ap.add_argument("--wine", required=True)
+    ap.add_argument("--with-xvfb", required=True)
+    args = ap.parse_args()
+
+    with tempfile.TemporaryDirectory(prefix="postling-mailbox-") as tmp:
+        os.chmod(tmp, 0o755)  # Dovecot's auth process runs as another user
+        messages = os.path.join(tmp, "messages")
+        demo_messages.main(messages)
+        ids = []
+        with Dovecot(os.path.join(tmp, "server")) as server:
+            server.add_user("alice", "s3cret")
+            for name in sorted(os.listdir(messages)):
+                with open(os.path.join(messages, name), "rb") as f:
+                    data = f.read()
+                server.add_message("alice", data)
+                for line in data.split(b"\r\n"):
+                    if line.lower().startswith(b"message-id:"):
+                        ids.append(line.split(b":", 1)[1].strip().decode("ascii"))
+            env = dict(os.environ,
+                       POSTLING_TEST_POP3_PORT=str(server.port),
+                       POSTLING_TEST_POP3_LOG=windows_path(os.path.join(server.dir, "dovecot.log")),
+                       POSTLING_TEST_MESSAGE_IDS=" ".join(ids))
+            return subprocess.run([args.with_xvfb, args.wine, args.test_exe], env=env).returncode
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,242 @@
+// The program against a real POP3 server: it checks at start, shows the tip
+// for new mail, saves the seen Message-IDs at exit, and a copy started later
+// (here by "/RESTART:") reads them back. "/PAUSE" holds the first check
+// until the user resumes.
+//
+// Run by program_mailbox_test.py, which starts the server and passes:
+//   POSTLING_TEST_POP3_PORT   its loopback port
+//   POSTLING_TEST_POP3_LOG    its log file (a Windows path)
+//   POSTLING_TEST_MESSAGE_IDS the Message-IDs in the mailbox, blank-separated
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "postling/app/tests/win/ProgramRunner.h"
+
+using namespace program_runner;
+
+namespace {
+
+const char kProgramKey[] = "Software\\Razezo Varnek\\Varnek & Soltu Post Sentry";
+const char kAccountKey[] = "Software\\Razezo Varnek\\Varnek & Soltu Post Sentry\\Accounts\\Account 000";
+const char kRulesKey[] = "Software\\Razezo Varnek\\Varnek & Soltu Post Sentry\\Rules";
+constexpr WPARAM kExitCommand = 0xE141;
+constexpr WPARAM kPauseCommand = 32802;
+constexpr DWORD kReactionTip = 3;
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+void SetString(HKEY key, const char* name, const std::string& value) {
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+}
+
+void SetNumber(HKEY key, const char* name, DWORD value) {
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+// The "Message ID N" values of the account, up to the first missing one.
+std::set<std::string> SavedMessageIds() {
+    std::set<std::string> ids;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kAccountKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return ids;
+    for (int n = 0;; ++n) {
+        char value[512] = {};
+        DWORD size = sizeof value - 1;
+        DWORD type = 0;
+        std::string name = "Message ID " + std::to_string(n);
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value),
+                             &size) != ERROR_SUCCESS ||
+            type != REG_SZ || value[0] == '\0')
+            break;
+        ids.insert(value);
+    }
+    RegCloseKey(key);
+    return ids;
+}
+
+// A window of that process whose text begins with the tip's title.
+bool TipShown(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        bool found;
+    } search = {processId, false};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t text[256] = {};
+            GetWindowTextW(window, text, 256);
+            if (owner == s->processId && IsWindowVisible(window) &&
+                std::wstring(text).rfind(L"Получена свежая почта!", 0) == 0) {
+                s->found = true;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitForTip(DWORD processId, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+        if (TipShown(processId)) return true;
+        SleepPumping(100);
+    }
+    return TipShown(processId);
+}
+
+class MailboxRun : public ::testing::Test {
+protected:
+    std::string port = Env("POSTLING_TEST_POP3_PORT");
+    std::string logPath = Env("POSTLING_TEST_POP3_LOG");
+    std::set<std::string> mailboxIds;
+
+    void SetUp() override {
+        if (port.empty() || logPath.empty())
+            GTEST_SKIP() << "needs the POP3 server of program_mailbox_test.py";
+        std::istringstream ids(Env("POSTLING_TEST_MESSAGE_IDS"));
+        for (std::string id; ids >> id;) mailboxIds.insert(id);
+        ASSERT_FALSE(mailboxIds.empty());
+        ASSERT_TRUE(WaitUntilNoOtherCopy(120000)) << "another copy keeps running";
+        WriteOneAccount();
+    }
+
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kProgramKey); }
+
+    // A fresh program key: one account on the test server, checked at start,
+    // and the popup tip as the reaction to new mail.
+    void WriteOneAccount() {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kProgramKey);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kAccountKey, 0, nullptr, 0, KEY_WRITE,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        SetString(key, "Name", "Test mailbox");
+        SetString(key, "Server", "127.0.0.1");
+        SetString(key, "User", "alice");
+        SetString(key, "Password", "s3cret");
+        SetNumber(key, "Port", static_cast<DWORD>(std::stoul(port)));
+        SetNumber(key, "Time Out", 10);
+        SetNumber(key, "Interval", 3600);
+        RegCloseKey(key);
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kRulesKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                                  &key, nullptr),
+                  ERROR_SUCCESS);
+        SetNumber(key, "Default Rule", kReactionTip);
+        RegCloseKey(key);
+    }
+
+    // Sessions the server has seen end with QUIT.
+    int CompletedSessions() const {
+        std::ifstream log(logPath);
+        int count = 0;
+        for (std::string line; std::getline(log, line);)
+            if (line.find("Logged out") != std::string::npos) ++count;
+        return count;
+    }
+
+    bool WaitForSessions(int count, DWORD timeoutMs) const {
+        for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+            if (CompletedSessions() >= count) return true;
+            SleepPumping(100);
+        }
+        return CompletedSessions() >= count;
+    }
+
+    static void PostDropUnreadFlag(HWND frame, WPARAM remindLater) {
+        PostMessageA(frame,
+                     RegisterWindowMessageA("Varnek & Soltu Post Sentry: Drop Unread Flag"),
+                     remindLater, 0);
+    }
+};
+
+}  // namespace
+
+TEST_F(MailboxRun, FirstCheckShowsTheTipAndExitSavesTheSeenIds) {
+    int sessions = CompletedSessions();
+    ChildProcess program;
+    ASSERT_TRUE(program.Start());
+    HWND frame = WaitForMainWindow(program.pi.dwProcessId, 20000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000)) << "no tip after the first check";
+    EXPECT_TRUE(WaitForSessions(sessions + 1, 5000));
+
+    // Nothing is seen until the user says so; then exit saves every id.
+    PostDropUnreadFlag(frame, 0);
+    PostMessageA(frame, WM_COMMAND, kExitCommand, 0);
+    ASSERT_TRUE(WaitPumping(program.pi.hProcess, 20000)) << "the exit command did not end it";
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(SavedMessageIds(), mailboxIds);
+}
+
+TEST_F(MailboxRun, UnseenMessagesAreNotSaved) {
+    ChildProcess program;
+    ASSERT_TRUE(program.Start());
+    HWND frame = WaitForMainWindow(program.pi.dwProcessId, 20000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000));
+    // "Remind later" keeps them new.
+    PostDropUnreadFlag(frame, 1);
+    PostMessageA(frame, WM_COMMAND, kExitCommand, 0);
+    ASSERT_TRUE(WaitPumping(program.pi.hProcess, 20000));
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_TRUE(SavedMessageIds().empty());
+}
+
+TEST_F(MailboxRun, ARestartedCopyReadsWhatTheOldOneSaved) {
+    int sessions = CompletedSessions();
+    ChildProcess first;
+    ASSERT_TRUE(first.Start());
+    HWND firstFrame = WaitForMainWindow(first.pi.dwProcessId, 20000);
+    ASSERT_NE(firstFrame, nullptr);
+    ASSERT_TRUE(WaitForTip(first.pi.dwProcessId, 30000));
+    PostDropUnreadFlag(firstFrame, 0);
+
+    ChildProcess second;
+    ASSERT_TRUE(second.Start("/RESTART:" + std::to_string(first.pi.dwProcessId)));
+    ASSERT_TRUE(WaitPumping(first.pi.hProcess, 20000)) << "the old copy did not end";
+    EXPECT_EQ(first.ExitCode(), 0u);
+    HWND secondFrame = WaitForMainWindow(second.pi.dwProcessId, 20000);
+    ASSERT_NE(secondFrame, nullptr) << "the new copy did not come up";
+
+    // The new copy checks at start and finds only messages it knows.
+    ASSERT_TRUE(WaitForSessions(sessions + 2, 30000)) << "the new copy did not check";
+    SleepPumping(2000);
+    EXPECT_FALSE(TipShown(second.pi.dwProcessId)) << "saved messages came back as new";
+
+    PostMessageA(secondFrame, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitPumping(second.pi.hProcess, 20000));
+    EXPECT_EQ(second.ExitCode(), 0u);
+    EXPECT_EQ(SavedMessageIds(), mailboxIds);
+}
+
+TEST_F(MailboxRun, PauseSwitchHoldsChecksUntilResumed) {
+    int sessions = CompletedSessions();
+    ChildProcess program;
+    ASSERT_TRUE(program.Start("/PAUSE"));
+    HWND frame = WaitForMainWindow(program.pi.dwProcessId, 20000);
+    ASSERT_NE(frame, nullptr);
+    // The account is due at once, but the scheduler skips it while paused.
+    SleepPumping(4000);
+    EXPECT_EQ(CompletedSessions(), sessions);
+    EXPECT_FALSE(TipShown(program.pi.dwProcessId));
+
+    PostMessageA(frame, WM_COMMAND, kPauseCommand, 0);
+    ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000)) << "resuming did not check";
+    EXPECT_TRUE(WaitForSessions(sessions + 1, 5000));
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitPumping(program.pi.hProcess, 20000));
+    EXPECT_EQ(program.ExitCode(), 0u);
+}
