@@ -1,6 +1,5 @@
 // BSD sockets.
 #include <arpa/inet.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -17,25 +16,6 @@ void StopSockets() {}
 SocketHandle CreateStreamSocket() {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     return fd < 0 ? kInvalidSocket : fd;
-}
-
-bool ParseDottedAddress(const std::string& text, std::uint32_t& address) {
-    in_addr_t value = ::inet_addr(text.c_str());
-    if (value == INADDR_NONE) return false;
-    address = value;
-    return true;
-}
-
-bool ResolveFirstAddress(const std::string& name, std::uint32_t& address) {
-    // getaddrinfo, unlike gethostbyname, is safe on several checking threads at once.
-    addrinfo hints = {};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* result = nullptr;
-    if (::getaddrinfo(name.c_str(), nullptr, &hints, &result) != 0 || !result) return false;
-    address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(result);
-    return true;
 }
 
 bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t port) {

@@ -16,24 +16,6 @@ SocketHandle CreateStreamSocket() {
     return s == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(s);
 }
 
-bool ParseDottedAddress(const std::string& text, std::uint32_t& address) {
-    unsigned long value = ::inet_addr(text.c_str());
-    if (value == INADDR_NONE) return false;
-    address = static_cast<std::uint32_t>(value);
-    return true;
-}
-
-bool ResolveFirstAddress(const std::string& name, std::uint32_t& address) {
-    addrinfo hints = {};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* result = nullptr;
-    if (::getaddrinfo(name.c_str(), nullptr, &hints, &result) != 0 || !result) return false;
-    address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(result);
-    return true;
-}
-
 bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
     sockaddr_in target = {};
     target.sin_family = AF_INET;

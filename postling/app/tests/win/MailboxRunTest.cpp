@@ -66,26 +66,12 @@ std::set<std::string> SavedMessageIds() {
 
 // A window of that process whose text begins with the tip's title.
 bool TipShown(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        bool found;
-    } search = {processId, false};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t text[256] = {};
-            GetWindowTextW(window, text, 256);
-            if (owner == s->processId && IsWindowVisible(window) &&
-                std::wstring(text).rfind(L"Получена свежая почта!", 0) == 0) {
-                s->found = true;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindWindowOf(processId, [](HWND window) {
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        return IsWindowVisible(window) &&
+               std::wstring(text).rfind(L"Получена свежая почта!", 0) == 0;
+    }) != nullptr;
 }
 
 bool WaitForTip(DWORD processId, DWORD timeoutMs) {

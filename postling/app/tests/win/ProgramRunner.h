@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "postling/app/MainWindowClass.h"
@@ -81,6 +82,26 @@ inline HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
         if (waited >= timeoutMs) return nullptr;
         SleepPumping(50);
     }
+}
+
+// A top-level window of that process that `match` accepts, or null.
+inline HWND FindWindowOf(DWORD processId, const std::function<bool(HWND)>& match) {
+    struct Search {
+        DWORD processId;
+        const std::function<bool(HWND)>& match;
+        HWND found;
+    } search = {processId, match, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->processId || !s->match(window)) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // Whether some window outside this process answers "Check Instance" as a

@@ -66,25 +66,11 @@ struct FakeCopy {
 
 // A message box shown by that process, or null.
 HWND FindMessageBox(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        HWND found;
-    } search = {processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char name[16] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (owner == s->processId && std::string(name) == "#32770") {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindWindowOf(processId, [](HWND window) {
+        char name[16] = {};
+        GetClassNameA(window, name, sizeof name);
+        return std::string(name) == "#32770";
+    });
 }
 
 std::wstring WindowTexts(HWND window) {
