@@ -152,6 +152,8 @@ bool CPostlingApp::InitInstance() {
 }
 
 void CPostlingApp::EndChecks() {
+    // Waits for the server end at once; the checks then finish as on a time-out.
+    m_checkContext.m_bStopping = true;
     // The main frame is gone, so nobody answers a password prompt any more:
     // every prompt asked from now on counts as cancelled. The answered event
     // is set again and again because the next thread's prompt resets it.

@@ -14,6 +14,11 @@ CheckContext& Checking() {
 
 void SetCheckContext(CheckContext* context) { g_context.store(context); }
 
+bool ChecksStopping() {
+    CheckContext* context = g_context.load();
+    return context && context->m_bStopping.load();
+}
+
 MainFrameSink::~MainFrameSink() = default;
 
 const CRuntimeClass ErrorRecord::classErrorRecord = {"ErrorRecord", sizeof(ErrorRecord),

@@ -24,7 +24,12 @@ public:
     Event m_passwordGate{Event::kAutoReset, true};
     Event m_passwordAnswered{Event::kManualReset, false};
     std::atomic<int> m_nRunningChecks{0};
+    // Set when the program ends: every wait for the server gives up at once,
+    // so running checks end within a fraction of a second.
+    std::atomic<bool> m_bStopping{false};
 };
 
 CheckContext& Checking();
 void SetCheckContext(CheckContext* context);
+// Whether the current context (if any) asks checks to end.
+bool ChecksStopping();

@@ -70,7 +70,19 @@ bool CAccount::OpenConnection() {
 }
 
 bool CAccount::WaitReadable(int seconds, int microseconds) {
-    return WaitSocketReadable(m_socket, seconds, microseconds) == 1;
+    // Long waits go in slices so that a stop request ends them early; a
+    // server that never stops sending is left at the next call.
+    constexpr long long kSliceUs = 250000;
+    long long remaining = static_cast<long long>(seconds) * 1000000 + microseconds;
+    for (;;) {
+        if (ChecksStopping()) return false;
+        const long long slice = std::min(std::max(remaining, 0LL), kSliceUs);
+        const int rc = WaitSocketReadable(m_socket, static_cast<int>(slice / 1000000),
+                                          static_cast<int>(slice % 1000000));
+        if (rc != 0) return rc == 1;
+        remaining -= slice;
+        if (remaining <= 0) return false;
+    }
 }
 
 int CAccount::SendLine(const char* text) {

@@ -1,4 +1,7 @@
 // Checking threads and the merge of their results into the account.
+#include <chrono>
+#include <thread>
+
 #include "EngineFixture.h"
 #include "postling/message/Rule.h"
 
@@ -145,4 +148,25 @@ TEST_F(CheckThreadTest, AnAccountStaysBusyUntilItsThreadIsCollected) {
     EXPECT_TRUE(account->CollectThread());
     EXPECT_FALSE(account->CollectThread());
     EXPECT_TRUE(server.Finish()) << server.Failure();
+}
+
+TEST_F(CheckThreadTest, AStopRequestEndsChecksThatWaitOnTheServer) {
+    ScriptedServer silent;  // no greeting, no reply to USER
+    silent.Accept().Expect("USER alice");
+    ScriptedServer flood;  // a greeting that never ends
+    flood.Accept().Flood("+OK and more\r\n");
+    silent.Start();
+    flood.Start();
+    auto quiet = MakeAccount(silent, 600);
+    auto endless = MakeAccount(flood, 600);
+    ASSERT_TRUE(quiet->StartCheck());
+    ASSERT_TRUE(endless->StartCheck());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // both are waiting now
+    m_context.m_bStopping = true;
+    ASSERT_TRUE(m_sink.WaitFor(QueueSink::kThreadExiting, 2, 20000)) << "a check went on";
+    EXPECT_TRUE(quiet->CollectThread());
+    EXPECT_TRUE(endless->CollectThread());
+    EXPECT_EQ(m_context.m_nRunningChecks.load(), 0);
+    EXPECT_TRUE(silent.Finish()) << silent.Failure();
+    EXPECT_TRUE(flood.Finish()) << flood.Failure();
 }

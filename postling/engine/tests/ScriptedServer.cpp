@@ -6,6 +6,7 @@
 #include <winsock2.h>
 using socklen_t = int;
 static void CloseFd(std::intptr_t s) { closesocket(static_cast<SOCKET>(s)); }
+constexpr int kNoSignal = 0;
 #else
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -13,6 +14,7 @@ static void CloseFd(std::intptr_t s) { closesocket(static_cast<SOCKET>(s)); }
 #include <sys/socket.h>
 #include <unistd.h>
 static void CloseFd(std::intptr_t s) { close(static_cast<int>(s)); }
+constexpr int kNoSignal = MSG_NOSIGNAL;  // a closed peer must not end the test
 #endif
 
 namespace {
@@ -81,6 +83,10 @@ ScriptedServer& ScriptedServer::Expect(const std::string& line) {
 }
 ScriptedServer& ScriptedServer::ExpectAny() { m_steps.push_back({Step::kExpectAny, "", 0}); return *this; }
 ScriptedServer& ScriptedServer::Pause(int ms) { m_steps.push_back({Step::kPause, "", ms}); return *this; }
+ScriptedServer& ScriptedServer::Flood(const std::string& line) {
+    m_steps.push_back({Step::kFlood, line, 0});
+    return *this;
+}
 ScriptedServer& ScriptedServer::Close() { m_steps.push_back({Step::kClose, "", 0}); return *this; }
 
 void ScriptedServer::Start() { m_thread = std::thread([this] { Run(); }); }
@@ -161,6 +167,11 @@ void ScriptedServer::Run() {
             }
             break;
         }
+        case Step::kFlood:
+            while (!m_stop && send(m_client, step.text.data(), static_cast<int>(step.text.size()),
+                                   kNoSignal) > 0) {
+            }
+            break;
         case Step::kExpect:
         case Step::kExpectAny: {
             std::string line;

@@ -21,6 +21,7 @@ public:
     ScriptedServer& Expect(const std::string& line);      // one line, LF stripped
     ScriptedServer& ExpectAny();                          // read a line, whatever it is
     ScriptedServer& Pause(int ms);
+    ScriptedServer& Flood(const std::string& line);       // send it until the client goes
     ScriptedServer& Close();                              // close the connection
     ScriptedServer& Reply(const std::string& command, const std::string& reply) {
         return Expect(command).Send(reply);
@@ -34,7 +35,7 @@ public:
 
 private:
     struct Step {
-        enum Kind { kAccept, kSend, kExpect, kExpectAny, kPause, kClose } kind;
+        enum Kind { kAccept, kSend, kFlood, kExpect, kExpectAny, kPause, kClose } kind;
         std::string text;
         int ms;
     };
