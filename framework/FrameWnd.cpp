@@ -70,6 +70,14 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!app || app->m_pMainWnd != this) return CWnd::WindowProc(message, wParam, lParam);
         return app->SaveAllModified() ? TRUE : FALSE;
     }
+    if (message == WM_ENDSESSION) {
+        // The session ends: the process may be ended without a WM_QUIT, so
+        // the application's exit steps run now.
+        CWinApp* app = AfxGetApp();
+        if (!app || app->m_pMainWnd != this) return CWnd::WindowProc(message, wParam, lParam);
+        if (wParam) app->ExitInstance();
+        return 0;
+    }
     return CWnd::WindowProc(message, wParam, lParam);
 }
 

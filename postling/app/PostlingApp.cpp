@@ -119,10 +119,7 @@ bool CPostlingApp::InitInstance() {
     CMainFrame* frame = new CMainFrame(*this);
     if (!frame->CreateHidden()) {
         // Without a frame nothing after this step can work.
-        if (frame->m_hWnd)
-            frame->DestroyWindow();  // deletes itself
-        else
-            delete frame;
+        delete frame;
         return false;
     }
     m_pMainWnd = frame;
@@ -172,8 +169,13 @@ void CPostlingApp::EndChecks() {
 }
 
 int CPostlingApp::ExitInstance() {
-    // The exit steps run after the main frame is gone; a check under way
-    // ends first, so that its result is saved and no thread outlives its account.
+    // Once only: a second run would save the emptied account list over the
+    // saved one.
+    if (m_bExitDone) return CWinApp::ExitInstance();
+    m_bExitDone = true;
+    // The exit steps run after the main frame is gone (or when the session
+    // ends); a check under way ends first, so that its result is saved and
+    // no thread outlives its account.
     m_sink.SetFrame(nullptr);
     EndChecks();
 

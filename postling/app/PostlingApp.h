@@ -84,6 +84,8 @@ private:
     std::unique_ptr<RegistryProfileStore> m_profile;
     bool m_bSocketsStarted = false;
     bool m_bContextSet = false;
+    // The exit steps ran (at the session's end the loop may still go on).
+    bool m_bExitDone = false;
 };
 
 CPostlingApp& PostlingApp();

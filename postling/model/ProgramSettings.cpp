@@ -10,9 +10,9 @@ ProgramSettings::ProgramSettings()
       m_wLanguage(SystemDefaultLanguage()) {}
 
 void ProgramSettings::LoadLanguage() {
-    const std::uint16_t system = SystemDefaultLanguage();
-    std::int32_t language = Profile().GetInt(kSection, "Language", system);
-    m_wLanguage = language >= 0 && language <= 0xFFFF ? static_cast<std::uint16_t>(language) : system;
+    // Stored as 32 bits, used as its low 16 bits, as it stands.
+    const std::int32_t language = Profile().GetInt(kSection, "Language", SystemDefaultLanguage());
+    m_wLanguage = static_cast<std::uint16_t>(language);
 }
 
 void ProgramSettings::Load() {

@@ -16,7 +16,7 @@ std::uint16_t SystemDefaultLanguage() {
     std::uint32_t test = g_testLanguage.load();
     if (test & kSet) return static_cast<std::uint16_t>(test);
 #ifdef _WIN32
-    return GetUserDefaultLangID();
+    return GetSystemDefaultLangID();
 #else
     return 0x0419;
 #endif

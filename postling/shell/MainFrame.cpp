@@ -60,7 +60,16 @@ CMainFrame::~CMainFrame() {
     }
 }
 
-bool CMainFrame::CreateHidden() { return LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE); }
+bool CMainFrame::CreateHidden() {
+    m_bCreating = true;
+    const bool created = LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE);
+    m_bCreating = false;
+    return created;
+}
+
+void CMainFrame::PostNcDestroy() {
+    if (!m_bCreating) CFrameWnd::PostNcDestroy();
+}
 
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
     if (!CFrameWnd::PreCreateWindow(cs)) return false;
@@ -391,7 +400,8 @@ void CMainFrame::OnPause() {
 }
 
 void CMainFrame::OnCheckNow(UINT id) {
-    if (id == ID_CHECK_ALL && IsPaused()) OnPause();
+    // Any check-now command ends a pause (resuming makes every account due).
+    if (IsPaused() && m_pScheduler->CanCheckNow(id)) OnPause();
     m_pScheduler->CheckNow(id);
 }
 

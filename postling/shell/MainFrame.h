@@ -48,7 +48,8 @@ public:
     explicit CMainFrame(ShellHost& host, std::unique_ptr<CScheduler> scheduler = nullptr);
     ~CMainFrame() override;
 
-    // Creates the hidden frame from resource 103.
+    // Creates the hidden frame from resource 103. On failure the object
+    // stays the caller's to delete, even when the window existed for a while.
     bool CreateHidden();
 
     // "N писем (M новых)" from the string table.
@@ -99,6 +100,7 @@ protected:
     int OnCreate(CREATESTRUCTA* cs) override;
     void OnDestroy() override;
     void OnTimer(UINT_PTR id) override;
+    void PostNcDestroy() override;
 
     // The windows and programs a reaction opens. The message list, the
     // errors window and the tip are windows of their own; until they are
@@ -121,6 +123,7 @@ private:
     int RunningChecks() const;
 
     ShellHost& m_host;
+    bool m_bCreating = false;  // a window that dies now leaves the object alone
     std::unique_ptr<CScheduler> m_pScheduler;
     HICON m_icons[kIconCount] = {};
     HICON m_hShownIcon = nullptr;

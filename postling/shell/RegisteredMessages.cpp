@@ -19,9 +19,13 @@ PostingSink::~PostingSink() {
     for (ErrorRecord* record : m_inFlight) delete record;
 }
 
+bool PostingSink::Post(UINT message, LPARAM lParam) {
+    HWND frame = m_frame.load();
+    return frame && PostMessageA(frame, message, 0, lParam);
+}
+
 void PostingSink::PostClearMessages(CAccount* account) {
-    PostMessageA(m_frame, RegisteredMessages::Get().clearMessages, 0,
-                 reinterpret_cast<LPARAM>(account));
+    Post(RegisteredMessages::Get().clearMessages, reinterpret_cast<LPARAM>(account));
 }
 
 void PostingSink::PostAddError(std::unique_ptr<ErrorRecord> record) {
@@ -31,21 +35,18 @@ void PostingSink::PostAddError(std::unique_ptr<ErrorRecord> record) {
         m_inFlight.insert(raw);
     }
     record.release();
-    if (!PostMessageA(m_frame, RegisteredMessages::Get().addError, 0,
-                      reinterpret_cast<LPARAM>(raw))) {
+    if (!Post(RegisteredMessages::Get().addError, reinterpret_cast<LPARAM>(raw))) {
         std::lock_guard<std::mutex> lock(m_lock);
         if (m_inFlight.erase(raw)) delete raw;
     }
 }
 
 void PostingSink::PostAskPassword(CAccount* account) {
-    PostMessageA(m_frame, RegisteredMessages::Get().askPassword, 0,
-                 reinterpret_cast<LPARAM>(account));
+    Post(RegisteredMessages::Get().askPassword, reinterpret_cast<LPARAM>(account));
 }
 
 void PostingSink::PostThreadExiting(CAccount* account) {
-    PostMessageA(m_frame, RegisteredMessages::Get().threadExiting, 0,
-                 reinterpret_cast<LPARAM>(account));
+    Post(RegisteredMessages::Get().threadExiting, reinterpret_cast<LPARAM>(account));
 }
 
 std::unique_ptr<ErrorRecord> PostingSink::TakeRecord(LPARAM lParam) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -47,7 +48,8 @@ public:
     explicit PostingSink(HWND frame = nullptr) : m_frame(frame) {}
     ~PostingSink() override;
 
-    void SetFrame(HWND frame) { m_frame = frame; }
+    // The checking threads read it while the main thread sets it.
+    void SetFrame(HWND frame) { m_frame.store(frame); }
 
     void PostClearMessages(CAccount* account) override;
     void PostAddError(std::unique_ptr<ErrorRecord> record) override;
@@ -59,7 +61,10 @@ public:
     std::unique_ptr<ErrorRecord> TakeRecord(LPARAM lParam);
 
 private:
-    HWND m_frame;
+    // Posts to the frame; false when there is none (never to a thread queue).
+    bool Post(UINT message, LPARAM lParam);
+
+    std::atomic<HWND> m_frame;
     std::mutex m_lock;
     std::set<ErrorRecord*> m_inFlight;
 };

@@ -93,6 +93,26 @@ TEST(Application, SaveRefusedKeepsTheMainFrame) {
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the loop would end
 }
 
+TEST(Application, SessionEndRunsTheExitStepsOfTheMainFrameOnly) {
+    TestApp app;
+    bool mainDeleted = false, otherDeleted = false;
+    auto* main = new MainFrame(&mainDeleted);
+    auto* other = new MainFrame(&otherDeleted);
+    ASSERT_TRUE(main->Create(nullptr, "main", WS_OVERLAPPEDWINDOW));
+    ASSERT_TRUE(other->Create(nullptr, "other", WS_OVERLAPPEDWINDOW));
+    app.m_pMainWnd = main;
+    other->SendMessage(WM_ENDSESSION, TRUE);
+    main->SendMessage(WM_ENDSESSION, FALSE);  // the session goes on
+    EXPECT_EQ(app.exits, 0);
+    main->SendMessage(WM_ENDSESSION, TRUE);
+    EXPECT_EQ(app.exits, 1);
+    other->DestroyWindow();
+    main->DestroyWindow();
+    EXPECT_TRUE(mainDeleted && otherDeleted);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
 TEST(Application, ExitCommandPostedToTheFrameEndsTheLoop) {
     TestApp app;
     bool deleted = false;

@@ -27,8 +27,8 @@ TEST_F(ModelTest, ProgramSettingsFromAFreshProfileAndBack) {
     EXPECT_EQ(loaded.m_nSilentSoundDuration, 0);
     EXPECT_EQ(loaded.m_wLanguage, 0x0419);
 
-    m_store->WriteInt("Settings", "Language", 0x10419);  // no language id
+    m_store->WriteInt("Settings", "Language", 0x10407);  // used as its low 16 bits
     loaded.LoadLanguage();
-    EXPECT_EQ(loaded.m_wLanguage, 0x0409);
+    EXPECT_EQ(loaded.m_wLanguage, 0x0407);
     SetSystemLanguageForTesting(std::nullopt);
 }

@@ -226,3 +226,24 @@ TEST_F(MailboxRun, PauseSwitchHoldsChecksUntilResumed) {
     ASSERT_TRUE(WaitPumping(program.pi.hProcess, 20000));
     EXPECT_EQ(program.ExitCode(), 0u);
 }
+
+TEST_F(MailboxRun, SessionEndSavesAtOnceAndALaterCloseLosesNothing) {
+    ChildProcess program;
+    ASSERT_TRUE(program.Start());
+    HWND frame = WaitForMainWindow(program.pi.dwProcessId, 20000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000));
+    PostDropUnreadFlag(frame, 0);
+
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(frame, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 20000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    ASSERT_TRUE(SendMessageTimeoutA(frame, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 20000, &answer));
+    EXPECT_EQ(SavedMessageIds(), mailboxIds) << "nothing saved when the session ended";
+
+    // Not ended by the system here: a close afterwards must not save again.
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitPumping(program.pi.hProcess, 20000));
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(SavedMessageIds(), mailboxIds);
+}

@@ -152,7 +152,7 @@ TEST_F(RegistryTest, AccountsLayout) {
 TEST_F(RegistryTest, ProgramSettingsAndTheSystemLanguage) {
     ProgramSettings settings;
     settings.LoadLanguage();
-    EXPECT_EQ(settings.m_wLanguage, GetUserDefaultLangID());
+    EXPECT_EQ(settings.m_wLanguage, GetSystemDefaultLangID());
     settings.m_strMailer = "C:\\\xCF\xEE\xF7\xF2\xE0.exe";  // "Почта"
     settings.m_dwOptions = OPT_CONFIRM_EXIT | OPT_MUTE_ON_MENU;
     settings.Save();
@@ -160,5 +160,5 @@ TEST_F(RegistryTest, ProgramSettingsAndTheSystemLanguage) {
               (Names{"Mailer", "Options", "Error Save Time", "Silent Sound Duration", "Language"}));
     EXPECT_EQ(Read("Settings", "Mailer"), Sz(settings.m_strMailer));
     EXPECT_EQ(Read("Settings", "Options"), Dword(0x18));
-    EXPECT_EQ(Read("Settings", "Language"), Dword(GetUserDefaultLangID()));
+    EXPECT_EQ(Read("Settings", "Language"), Dword(GetSystemDefaultLangID()));
 }

@@ -312,15 +312,25 @@ TEST_F(MainFrameTest, PauseShowsThePausedIconAndResumeMakesEveryAccountDue) {
     EXPECT_EQ(sched->m_started, (std::vector<std::string>{"a", "b"}));
 }
 
-TEST_F(MainFrameTest, CheckAllWhilePausedResumesAndSkipsBusyAccounts) {
-    host.AddAccount("a");
+TEST_F(MainFrameTest, CheckNowWhilePausedResumesAndSkipsBusyAccounts) {
+    CAccount& a = host.AddAccount("a");
     CAccount& b = host.AddAccount("b");
-    host.AddAccount("c");
+    CAccount& c = host.AddAccount("c");
     b.m_bChecking = 1;
     frame->OnPause();
     frame->SendMessage(WM_COMMAND, ID_CHECK_ALL, 0);
     EXPECT_FALSE(frame->IsPaused());
     EXPECT_EQ(sched->m_started, (std::vector<std::string>{"a", "c"}));
+
+    // One account's command resumes too; a busy account's does not.
+    a.m_bChecking = 0;
+    c.m_bChecking = 0;
+    frame->OnPause();
+    frame->SendMessage(WM_COMMAND, 20002, 0);
+    EXPECT_TRUE(frame->IsPaused());
+    frame->SendMessage(WM_COMMAND, 20003, 0);
+    EXPECT_FALSE(frame->IsPaused());
+    EXPECT_EQ(sched->m_started, (std::vector<std::string>{"a", "c", "c"}));
 }
 
 TEST_F(MainFrameTest, CheckOneAccountByItsCommand) {
@@ -409,6 +419,24 @@ TEST_F(MainFrameTest, ThreadExitingAppliesAPendingReplacement) {
     EXPECT_EQ(a.m_pPending, nullptr);
     EXPECT_EQ(a.m_nPendingAction, CAccount::PENDING_NONE);
     EXPECT_EQ(frame->GetTrayTip(), Tip("1 письмо (1 новое)"));
+}
+
+
+TEST_F(MainFrameTest, AFrameThatFailsToCreateStaysTheCallersToDelete) {
+    struct FailingFrame : CMainFrame {
+        using CMainFrame::CMainFrame;
+        ~FailingFrame() override { *deleted = true; }
+        int OnCreate(CREATESTRUCTA*) override { return -1; }
+        bool* deleted = nullptr;
+    };
+    bool deleted = false;
+    auto* failing = new FailingFrame(host);
+    failing->deleted = &deleted;
+    EXPECT_FALSE(failing->CreateHidden());
+    EXPECT_FALSE(deleted);  // the window existed and died; the object did not go with it
+    EXPECT_EQ(failing->m_hWnd, nullptr);
+    delete failing;
+    EXPECT_TRUE(deleted);
 }
 
 }  // namespace
