@@ -62,7 +62,7 @@ bool CAccount::OpenConnection() {
     }
     // A stored port outside the TCP range cannot be connected to.
     if (m_nPort <= 0 || m_nPort > 65535 ||
-        !ConnectSocket(m_socket, address, static_cast<std::uint16_t>(m_nPort))) {
+        !ConnectSocket(m_socket, address, static_cast<std::uint16_t>(m_nPort), ChecksStopping)) {
         m_nLastError = IDS_CONNECT_FAILED;
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 using SocketHandle = std::intptr_t;
@@ -21,7 +22,10 @@ bool ParseDottedAddress(const std::string& text, std::uint32_t& address);
 // The first IPv4 address of a host name, in network byte order.
 bool ResolveFirstAddress(const std::string& name, std::uint32_t& address);
 
-bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t port);
+// Connects, waiting as long as the system does; `giveUp`, asked a few times
+// a second while the connection is under way, ends the wait early (false).
+bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t port,
+                   const std::function<bool()>& giveUp = nullptr);
 
 // 1 when the socket became readable within the time, 0 on time-out, -1 on error.
 int WaitSocketReadable(SocketHandle socket, int seconds, int microseconds);

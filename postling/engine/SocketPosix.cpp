@@ -1,5 +1,6 @@
 // BSD sockets.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -18,16 +19,34 @@ SocketHandle CreateStreamSocket() {
     return fd < 0 ? kInvalidSocket : fd;
 }
 
-bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t port,
+                   const std::function<bool()>& giveUp) {
+    const int fd = static_cast<int>(socket);
     sockaddr_in target = {};
     target.sin_family = AF_INET;
     target.sin_port = htons(port);
     target.sin_addr.s_addr = address;
-    int rc;
-    do {
-        rc = ::connect(static_cast<int>(socket), reinterpret_cast<sockaddr*>(&target), sizeof target);
-    } while (rc < 0 && errno == EINTR);
-    return rc == 0;
+    // Non-blocking while connecting, so that the wait can be given up.
+    const int flags = ::fcntl(fd, F_GETFL, 0);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) return false;
+    bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
+    if (!connected && (errno == EINPROGRESS || errno == EINTR)) {
+        for (;;) {
+            pollfd entry = {fd, POLLOUT, 0};
+            const int rc = ::poll(&entry, 1, 250);
+            if (rc < 0 && errno == EINTR) continue;
+            if (rc < 0) break;
+            if (rc > 0) {
+                int error = 0;
+                socklen_t length = sizeof error;
+                connected = ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+                break;
+            }
+            if (giveUp && giveUp()) break;
+        }
+    }
+    ::fcntl(fd, F_SETFL, flags);
+    return connected;
 }
 
 int WaitSocketReadable(SocketHandle socket, int seconds, int microseconds) {

@@ -16,13 +16,38 @@ SocketHandle CreateStreamSocket() {
     return s == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(s);
 }
 
-bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t port,
+                   const std::function<bool()>& giveUp) {
+    const SOCKET s = static_cast<SOCKET>(socket);
     sockaddr_in target = {};
     target.sin_family = AF_INET;
     target.sin_port = htons(port);
     target.sin_addr.s_addr = address;
-    return ::connect(static_cast<SOCKET>(socket), reinterpret_cast<sockaddr*>(&target),
-                     sizeof target) == 0;
+    // Non-blocking while connecting, so that the wait can be given up.
+    u_long nonBlocking = 1;
+    if (::ioctlsocket(s, FIONBIO, &nonBlocking) == SOCKET_ERROR) return false;
+    bool connected =
+        ::connect(s, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
+    if (!connected && ::WSAGetLastError() == WSAEWOULDBLOCK) {
+        for (;;) {
+            fd_set writable, failed;
+            FD_ZERO(&writable);
+            FD_ZERO(&failed);
+            FD_SET(s, &writable);
+            FD_SET(s, &failed);
+            timeval slice = {0, 250000};
+            const int rc = ::select(0, nullptr, &writable, &failed, &slice);
+            if (rc == SOCKET_ERROR) break;
+            if (rc > 0) {
+                connected = FD_ISSET(s, &writable) && !FD_ISSET(s, &failed);
+                break;
+            }
+            if (giveUp && giveUp()) break;
+        }
+    }
+    u_long blocking = 0;
+    ::ioctlsocket(s, FIONBIO, &blocking);
+    return connected;
 }
 
 int WaitSocketReadable(SocketHandle socket, int seconds, int microseconds) {

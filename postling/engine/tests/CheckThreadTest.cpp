@@ -170,3 +170,22 @@ TEST_F(CheckThreadTest, AStopRequestEndsChecksThatWaitOnTheServer) {
     EXPECT_TRUE(silent.Finish()) << silent.Failure();
     EXPECT_TRUE(flood.Finish()) << flood.Failure();
 }
+
+TEST_F(CheckThreadTest, AStopRequestEndsAConnectionThatIsNotAnswered) {
+    ScriptedServer full(0);  // never accepts: one queued connection fills it
+    std::uint32_t loopback = 0;
+    ASSERT_TRUE(ParseDottedAddress("127.0.0.1", loopback));
+    SocketHandle filler = CreateStreamSocket();
+    ASSERT_TRUE(ConnectSocket(filler, loopback, full.Port()));
+    auto account = MakeAccount(full, 600);
+    ASSERT_TRUE(account->StartCheck());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the connect is under way
+    EXPECT_TRUE(account->IsBusy());
+    m_context.m_bStopping = true;
+    ASSERT_TRUE(m_sink.WaitFor(QueueSink::kThreadExiting, 1, 20000)) << "the connect went on";
+    EXPECT_TRUE(account->CollectThread());
+    std::vector<std::unique_ptr<ErrorRecord>> errors = Errors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0]->m_strText.find("127.0.0.1"), std::string::npos);
+    CloseSocket(filler);
+}

@@ -37,7 +37,7 @@ constexpr int kStepTimeoutMs = 10000;
 
 }  // namespace
 
-ScriptedServer::ScriptedServer() {
+ScriptedServer::ScriptedServer(int backlog) {
 #ifdef _WIN32
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
@@ -49,7 +49,7 @@ ScriptedServer::ScriptedServer() {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(s, 4);
+    listen(s, backlog);
     socklen_t length = sizeof address;
     getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
     m_port = ntohs(address.sin_port);

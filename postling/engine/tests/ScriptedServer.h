@@ -12,7 +12,8 @@
 
 class ScriptedServer {
 public:
-    ScriptedServer();
+    // `backlog`: connections the listener queues before it stops answering.
+    explicit ScriptedServer(int backlog = 4);
     ~ScriptedServer();  // stops the script and joins the thread
 
     ScriptedServer& Accept();                             // wait for the next connection
