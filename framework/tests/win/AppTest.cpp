@@ -247,9 +247,8 @@ TEST(Application, WinInitSetsTitleAndHelpPath) {
     std::string help = exe.substr(0, exe.rfind('.')) + ".HLP";
     EXPECT_EQ(app.m_strHelpFilePath, help);
     EXPECT_EQ(app.m_nCmdShow, SW_HIDE);
-    // The test has no string 57344: the executable's name.
-    std::string name = exe.substr(exe.find_last_of('\\') + 1);
-    EXPECT_EQ(app.m_strAppName, name.substr(0, name.rfind('.')));
+    // The title is string 57344 (the test carries the program's table).
+    EXPECT_EQ(app.m_strAppName, "Varnek & Soltu Post Sentry");
 }
 
 TEST(Application, CommandLineSplitsSwitchesFromArguments) {
