@@ -46,6 +46,20 @@ void BlankZeroBytes(char* data, std::size_t length) {
         if (data[i] == '\0') data[i] = ' ';
 }
 
+// Reads and drops the stream up to a "." line that `tail` (the bytes read
+// so far) does not yet end with.
+int DiscardRest(CAccount& account, Tail& tail) {
+    std::unique_ptr<char[]> discard(new (std::nothrow) char[kDiscardBufferSize]);
+    if (!discard) return IDS_OUT_OF_MEMORY;
+    while (!tail.EndsWithDotLine() && account.WaitReadable(account.EffectiveTimeOut(), 0)) {
+        long n = ReceiveSocket(account.m_socket, discard.get(), kDiscardBufferSize);
+        if (n < 0) return IDS_RECEIVE_FAILED;
+        if (n == 0) break;
+        tail.Add(discard.get(), static_cast<std::size_t>(n));
+    }
+    return kNoError;
+}
+
 }  // namespace
 
 bool CAccount::OpenConnection() {
@@ -92,6 +106,7 @@ int CAccount::SendLine(const char* text) {
 }
 
 int CAccount::ReadReply(char* buffer, int capacity) {
+    m_bReplyCut = false;
     if (capacity < 2) {  // no room for a byte and its terminator
         if (capacity == 1) buffer[0] = '\0';
         return IDS_RECEIVE_FAILED;
@@ -136,26 +151,28 @@ int CAccount::ReadReply(char* buffer, int capacity) {
     // The reply does not fit: keep capacity - 1 bytes and drop the rest of a
     // multi-line reply up to its terminating "." line.
     buffer[capacity - 1] = '\0';
-    std::unique_ptr<char[]> discard(new (std::nothrow) char[kDiscardBufferSize]);
-    if (!discard) return IDS_OUT_OF_MEMORY;
-    while (!tail.EndsWithDotLine() && WaitReadable(timeout, 0)) {
-        long n = ReceiveSocket(m_socket, discard.get(), kDiscardBufferSize);
-        if (n < 0) return IDS_RECEIVE_FAILED;
-        if (n == 0) break;
-        tail.Add(discard.get(), static_cast<std::size_t>(n));
-    }
-    return kNoError;
+    m_bReplyCut = true;
+    return DiscardRest(*this, tail);
 }
 
-void CAccount::Disconnect(bool sendQuit) {
+int CAccount::DiscardRestOfReply(const char* text, std::size_t length) {
+    Tail tail;
+    tail.Add(text, length);
+    return DiscardRest(*this, tail);
+}
+
+bool CAccount::Disconnect(bool sendQuit) {
+    bool acknowledged = false;
     if (sendQuit && m_socket != kInvalidSocket) {
         std::strcpy(m_szCommand, "QUIT\n");
         SendLine(m_szCommand);
         ShutdownSend(m_socket);
-        ReadReply(m_szReply, static_cast<int>(kReplyBufferSize));
+        acknowledged = ReadReply(m_szReply, static_cast<int>(kReplyBufferSize)) == kNoError &&
+                       IsPositive(m_szReply);
     }
     if (m_socket != kInvalidSocket) CloseSocket(m_socket);
     m_socket = kInvalidSocket;
+    return acknowledged;
 }
 
 int CAccount::EffectiveTimeOut() const { return m_nTimeOut > 0 ? m_nTimeOut : 60; }

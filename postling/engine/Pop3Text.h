@@ -12,3 +12,6 @@ inline bool EndsWithDotLine(const char* text, std::size_t length) {
     };
     return endsWith("\n.\r\n", 4) || endsWith("\n.\n", 3);
 }
+
+// True for a positive reply ("+OK" at the start).
+inline bool IsPositive(const char* reply) { return std::strncmp(reply, "+OK", 3) == 0; }

@@ -15,8 +15,6 @@
 
 namespace {
 
-bool IsPositive(const char* reply) { return std::strncmp(reply, "+OK", 3) == 0; }
-
 // The two numbers of a STAT or LIST answer, read from its fifth character
 // on like "%d %d", without scanf's undefined overflow.
 bool ReadTwoNumbers(const char* reply, int& first, int& second) {
@@ -44,6 +42,13 @@ struct DeletionEntry {
     bool fromMark;  // the user marked it: a successful DELE uses the mark up
     int number;
 };
+
+// The QUIT that carries out the deletions was acknowledged: the marks of
+// the deleted messages are used up.
+void UseUpDeletedMarks(CAccount& account) {
+    for (const std::string& id : account.m_marksDeleted) Checking().m_rules.RemoveMark(id);
+    account.m_marksDeleted.clear();
+}
 
 }  // namespace
 
@@ -123,9 +128,13 @@ bool CAccount::CheckMailbox() {
         Disconnect(false);
         return false;
     }
+    m_marksDeleted.clear();
     bool read = ReadMailbox();
     if (!read) ReportError();
-    Disconnect(read);
+    // The server deletes only when it acknowledges QUIT; until then the
+    // user's marks stay, and the next check tries again.
+    if (Disconnect(read)) UseUpDeletedMarks(*this);
+    m_marksDeleted.clear();
     return read;
 }
 
@@ -146,13 +155,18 @@ bool CAccount::ReadMailbox() {
         Disconnect(true);
         return false;
     }
-    if (count <= 0) {
+    if (count < 0) {  // not a mailbox size: the check must not empty the list
+        m_nLastError = IDS_STAT_FAILED;
+        Disconnect(true);
+        return false;
+    }
+    if (count == 0) {
         m_nLastError = kNoError;
         return true;
     }
 
     CRuleBook& rules = Checking().m_rules;
-    for (int i = 1; i <= count; ++i) {
+    for (int i = 1; i > 0 && i <= count; ++i) {  // i > 0: no overflow at INT_MAX
         std::snprintf(m_szCommand, kCommandBufferSize, "LIST %d\n", i);
         SendLine(m_szCommand);
         if (ReadReply(m_szReply, capacity) != kNoError) {
@@ -181,7 +195,17 @@ bool CAccount::ReadMailbox() {
                 break;
             }
             offset = std::strlen(m_szReply);
-            if (offset >= kReplyBufferSize - 1 || EndsWithDotLine(m_szReply, offset)) break;
+            if (EndsWithDotLine(m_szReply, offset)) break;
+            if (offset >= kReplyBufferSize - 1) {
+                // Full to the last byte: unless ReadReply dropped the rest,
+                // the "." line is still to come, and the next reply must not
+                // start with it.
+                if (!m_bReplyCut && DiscardRestOfReply(m_szReply, offset) != kNoError) {
+                    m_nLastError = IDS_TIMED_OUT;
+                    return false;
+                }
+                break;
+            }
         }
         if (negative) {
             PostError(ErrorRecord::kError,
@@ -205,6 +229,12 @@ bool CAccount::ReadMailbox() {
 
     // Highest message number first.
     while (!deletions.empty()) {
+        // The program is ending: no more DELE, and no QUIT that would carry
+        // out those already sent.
+        if (ChecksStopping()) {
+            m_nLastError = IDS_TIMED_OUT;
+            return false;
+        }
         DeletionEntry entry = std::move(deletions.back());
         deletions.pop_back();
         std::snprintf(m_szCommand, kCommandBufferSize, "DELE %d\n", entry.number);
@@ -220,7 +250,7 @@ bool CAccount::ReadMailbox() {
             PostError(ErrorRecord::kMessage,
                       FormatResource(IDS_MESSAGE_DELETED, {gone.m_strSenderName, gone.m_strSenderAddress,
                                                            gone.m_strSubject, AccountPart()}));
-            if (entry.fromMark) rules.RemoveMark(gone.m_strMessageId);
+            if (entry.fromMark) m_marksDeleted.push_back(gone.m_strMessageId);
         } else {
             m_gathered.push_back(std::move(entry.message));
             ReportError();
@@ -229,7 +259,7 @@ bool CAccount::ReadMailbox() {
     }
 
     if (listingError) {
-        Disconnect(true);
+        if (Disconnect(true)) UseUpDeletedMarks(*this);
         return false;
     }
     return true;

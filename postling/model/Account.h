@@ -96,7 +96,9 @@ public:
     bool WaitReadable(int seconds, int microseconds);
     int SendLine(const char* text);
     int ReadReply(char* buffer, int capacity);
-    void Disconnect(bool sendQuit);
+    // Closes the connection, with QUIT first when `sendQuit`; true when the
+    // server acknowledged the QUIT (only then are deletions carried out).
+    bool Disconnect(bool sendQuit);
     void FormatErrorText(std::string& out) const;
     void ReportError();
     void PostError(int kind, const std::string& text);
@@ -152,10 +154,21 @@ public:
     std::int32_t m_nPendingAction;  // PendingAction
     std::unique_ptr<CAccount> m_pPending;
 
-    std::int32_t m_bPasswordReply;  // 1: the user confirmed a new user name and password
+    // 1: the user confirmed a new user name and password. Written by the
+    // user-interface thread before it sets the answered event.
+    std::atomic<std::int32_t> m_bPasswordReply;
+
+    // Deletion marks whose messages the server accepted DELE for; they are
+    // used up only when the QUIT that commits the deletions is acknowledged.
+    std::vector<std::string> m_marksDeleted;  // checking thread only
+    // The last ReadReply filled its buffer and dropped the rest of the reply.
+    bool m_bReplyCut = false;
 
 private:
     void ClearBitsOfEmptyLists();
+    // Reads and drops the rest of a multi-line reply up to its "." line;
+    // `tail` holds the last bytes already read.
+    int DiscardRestOfReply(const char* tail, std::size_t tailLength);
     // "USER x\n" or "PASS x\n" into the command buffer; false (and the last
     // error set) when the value would not fit or holds a line break.
     bool ComposeCommand(const char* verb, const std::string& argument);

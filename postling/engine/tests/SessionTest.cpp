@@ -1,6 +1,7 @@
 // POP3 sessions against a scripted server: log-in and its retries, the
 // listing, deletion, and what reaches the main frame.
 #include <chrono>
+#include <thread>
 
 #include "EngineFixture.h"
 #include "postling/message/Rule.h"
@@ -194,13 +195,16 @@ TEST_F(SessionTest, MalformedListAndStatReplies) {
     EXPECT_EQ(account->m_gathered[0]->m_nSize, 0x7FFFFFFF);
     EXPECT_EQ(Errors().size(), 1u);
 
-    ScriptedServer bare;
-    LogIn(bare).Reply("STAT", "+OK\r\n").Reply("QUIT", "+OK\r\n");
-    bare.Start();
-    account = MakeAccount(bare);
-    EXPECT_FALSE(LoginAndRead(*account));
-    EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_STAT_FAILED));
-    EXPECT_TRUE(bare.Finish()) << bare.Failure();
+    // No count, or a negative one: a failed check, not an empty mailbox.
+    for (const char* stat : {"+OK\r\n", "+OK -1 0\r\n"}) {
+        ScriptedServer bare;
+        LogIn(bare).Reply("STAT", stat).Reply("QUIT", "+OK\r\n");
+        bare.Start();
+        account = MakeAccount(bare);
+        EXPECT_FALSE(LoginAndRead(*account)) << stat;
+        EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_STAT_FAILED)) << stat;
+        EXPECT_TRUE(bare.Finish()) << bare.Failure();
+    }
 }
 
 TEST_F(SessionTest, MarkedMessagesAreDeletedHighestNumberFirst) {
@@ -227,6 +231,57 @@ TEST_F(SessionTest, MarkedMessagesAreDeletedHighestNumberFirst) {
     EXPECT_EQ(errors[0]->m_nKind, ErrorRecord::kMessage);  // 5 deleted
     EXPECT_TRUE(Contains(errors[0]->m_strText, "ivan@example.ru"));
     EXPECT_EQ(errors[1]->m_nKind, ErrorRecord::kError);    // DELE 2 refused
+}
+
+TEST_F(SessionTest, AMarkIsUsedUpOnlyWhenQuitCarriesOutTheDeletion) {
+    ASSERT_TRUE(m_rules.AddMark("<1@x>"));
+    ScriptedServer server;  // DELE accepted, then the connection drops before QUIT is answered
+    LogIn(server).Reply("STAT", "+OK 1 100\r\n").Reply("LIST 1", "+OK 1 100\r\n")
+        .Reply("TOP 1 0", TopReply("<1@x>", "m1")).Reply("DELE 1", "+OK\r\n").Expect("QUIT")
+        .Close();
+    server.Start();
+    auto account = MakeAccount(server);
+    EXPECT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    EXPECT_TRUE(m_rules.HasMark("<1@x>")) << "the server never deleted it";
+
+    ScriptedServer again;
+    LogIn(again).Reply("STAT", "+OK 1 100\r\n").Reply("LIST 1", "+OK 1 100\r\n")
+        .Reply("TOP 1 0", TopReply("<1@x>", "m1")).Reply("DELE 1", "+OK\r\n")
+        .Reply("QUIT", "+OK bye\r\n");
+    again.Start();
+    account->m_nPort = again.Port();
+    EXPECT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(again.Finish()) << again.Failure();
+    EXPECT_FALSE(m_rules.HasMark("<1@x>"));
+}
+
+TEST_F(SessionTest, StoppingDuringDeletionsSendsNoMoreDeleAndNoQuit) {
+    ASSERT_TRUE(m_rules.AddMark("<1@x>"));
+    ASSERT_TRUE(m_rules.AddMark("<2@x>"));
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 2 200\r\n");
+    for (const char* n : {"1", "2"})
+        server.Reply(std::string("LIST ") + n, std::string("+OK ") + n + " 100\r\n")
+            .Reply(std::string("TOP ") + n + " 0", TopReply(std::string("<") + n + "@x>", n));
+    server.Expect("DELE 2").Pause(3000);  // no answer while the program ends
+    server.Start();
+    auto account = MakeAccount(server, 60);
+    std::thread check([&] { EXPECT_FALSE(account->CheckMailbox()); });
+    for (int waited = 0; waited < 10000; waited += 10) {
+        auto lines = server.Received();
+        if (!lines.empty() && lines.back() == "DELE 2") break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    m_context.m_bStopping = true;
+    check.join();
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    for (const std::string& line : server.Received()) {
+        EXPECT_NE(line, "DELE 1");
+        EXPECT_NE(line, "QUIT");
+    }
+    EXPECT_TRUE(m_rules.HasMark("<1@x>"));
+    EXPECT_TRUE(m_rules.HasMark("<2@x>"));
 }
 
 TEST_F(SessionTest, HeaderLineEndingInAFullStopAtASegmentEnd) {
@@ -281,6 +336,24 @@ TEST_F(SessionTest, LongHeaderBlockWhoseEndArrivesApart) {
     ASSERT_EQ(account->m_gathered.size(), 1u);
     EXPECT_EQ(account->m_gathered[0]->m_strHeader.size(), 20479u);
     EXPECT_EQ(account->m_gathered[0]->m_strMessageId, "<long@x>");
+}
+
+TEST_F(SessionTest, HeaderBlockFillingTheBufferExactlyLeavesNoStrayLine) {
+    // 20,479 bytes ending in a line feed, the "." line apart: the next
+    // reply read is LIST 2's, not the leftover ".".
+    std::string block = "+OK\r\nMessage-ID: <full@x>\r\nSubject: " +
+                        std::string(20479 - 40, 'y') + "\r\n\r\n";
+    ASSERT_EQ(block.size(), 20479u);
+    ScriptedServer server;
+    LogIn(server).Reply("STAT", "+OK 2 200\r\n").Reply("LIST 1", "+OK 1 100\r\n").Expect("TOP 1 0")
+        .Segments({block, ".\r\n"}, 100)
+        .Reply("LIST 2", "+OK 2 100\r\n").Reply("TOP 2 0", TopReply("<2@x>", "two"))
+        .Reply("QUIT", "+OK\r\n");
+    server.Start();
+    auto account = MakeAccount(server, 3);
+    EXPECT_TRUE(LoginAndRead(*account));
+    EXPECT_TRUE(server.Finish()) << server.Failure();
+    EXPECT_EQ(Ids(account->m_gathered), (std::vector<std::string>{"<full@x>", "<2@x>"}));
 }
 
 TEST_F(SessionTest, DeleteRulesDeleteAndStayAndTheFirstMatchDecides) {
