@@ -140,6 +140,19 @@ protected:
         return CompletedSessions() >= count;
     }
 
+    // Starts the program; its main window, or null.
+    static HWND StartProgram(ChildProcess& program, const std::string& arguments = "") {
+        if (!program.Start(arguments)) return nullptr;
+        return WaitForMainWindow(program.pi.dwProcessId, 20000);
+    }
+
+    // Posts the message that ends the program and waits for a clean end.
+    static void EndProgram(ChildProcess& program, HWND frame, UINT message, WPARAM wParam = 0) {
+        PostMessageA(frame, message, wParam, 0);
+        ASSERT_TRUE(WaitPumping(program.pi.hProcess, 20000)) << "the program did not end";
+        EXPECT_EQ(program.ExitCode(), 0u);
+    }
+
     static void PostDropUnreadFlag(HWND frame, WPARAM remindLater) {
         PostMessageA(frame,
                      RegisterWindowMessageA("Varnek & Soltu Post Sentry: Drop Unread Flag"),
@@ -152,39 +165,32 @@ protected:
 TEST_F(MailboxRun, FirstCheckShowsTheTipAndExitSavesTheSeenIds) {
     int sessions = CompletedSessions();
     ChildProcess program;
-    ASSERT_TRUE(program.Start());
-    HWND frame = WaitForMainWindow(program.pi.dwProcessId, 20000);
+    HWND frame = StartProgram(program);
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000)) << "no tip after the first check";
     EXPECT_TRUE(WaitForSessions(sessions + 1, 5000));
 
     // Nothing is seen until the user says so; then exit saves every id.
     PostDropUnreadFlag(frame, 0);
-    PostMessageA(frame, WM_COMMAND, kExitCommand, 0);
-    ASSERT_TRUE(WaitPumping(program.pi.hProcess, 20000)) << "the exit command did not end it";
-    EXPECT_EQ(program.ExitCode(), 0u);
+    EndProgram(program, frame, WM_COMMAND, kExitCommand);
     EXPECT_EQ(SavedMessageIds(), mailboxIds);
 }
 
 TEST_F(MailboxRun, UnseenMessagesAreNotSaved) {
     ChildProcess program;
-    ASSERT_TRUE(program.Start());
-    HWND frame = WaitForMainWindow(program.pi.dwProcessId, 20000);
+    HWND frame = StartProgram(program);
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000));
     // "Remind later" keeps them new.
     PostDropUnreadFlag(frame, 1);
-    PostMessageA(frame, WM_COMMAND, kExitCommand, 0);
-    ASSERT_TRUE(WaitPumping(program.pi.hProcess, 20000));
-    EXPECT_EQ(program.ExitCode(), 0u);
+    EndProgram(program, frame, WM_COMMAND, kExitCommand);
     EXPECT_TRUE(SavedMessageIds().empty());
 }
 
 TEST_F(MailboxRun, ARestartedCopyReadsWhatTheOldOneSaved) {
     int sessions = CompletedSessions();
     ChildProcess first;
-    ASSERT_TRUE(first.Start());
-    HWND firstFrame = WaitForMainWindow(first.pi.dwProcessId, 20000);
+    HWND firstFrame = StartProgram(first);
     ASSERT_NE(firstFrame, nullptr);
     ASSERT_TRUE(WaitForTip(first.pi.dwProcessId, 30000));
     PostDropUnreadFlag(firstFrame, 0);
@@ -201,17 +207,14 @@ TEST_F(MailboxRun, ARestartedCopyReadsWhatTheOldOneSaved) {
     SleepPumping(2000);
     EXPECT_FALSE(TipShown(second.pi.dwProcessId)) << "saved messages came back as new";
 
-    PostMessageA(secondFrame, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitPumping(second.pi.hProcess, 20000));
-    EXPECT_EQ(second.ExitCode(), 0u);
+    EndProgram(second, secondFrame, WM_CLOSE);
     EXPECT_EQ(SavedMessageIds(), mailboxIds);
 }
 
 TEST_F(MailboxRun, PauseSwitchHoldsChecksUntilResumed) {
     int sessions = CompletedSessions();
     ChildProcess program;
-    ASSERT_TRUE(program.Start("/PAUSE"));
-    HWND frame = WaitForMainWindow(program.pi.dwProcessId, 20000);
+    HWND frame = StartProgram(program, "/PAUSE");
     ASSERT_NE(frame, nullptr);
     // The account is due at once, but the scheduler skips it while paused.
     SleepPumping(4000);
@@ -222,15 +225,12 @@ TEST_F(MailboxRun, PauseSwitchHoldsChecksUntilResumed) {
     ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000)) << "resuming did not check";
     EXPECT_TRUE(WaitForSessions(sessions + 1, 5000));
 
-    PostMessageA(frame, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitPumping(program.pi.hProcess, 20000));
-    EXPECT_EQ(program.ExitCode(), 0u);
+    EndProgram(program, frame, WM_CLOSE);
 }
 
 TEST_F(MailboxRun, SessionEndSavesAtOnceAndALaterCloseLosesNothing) {
     ChildProcess program;
-    ASSERT_TRUE(program.Start());
-    HWND frame = WaitForMainWindow(program.pi.dwProcessId, 20000);
+    HWND frame = StartProgram(program);
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000));
     PostDropUnreadFlag(frame, 0);
@@ -242,8 +242,6 @@ TEST_F(MailboxRun, SessionEndSavesAtOnceAndALaterCloseLosesNothing) {
     EXPECT_EQ(SavedMessageIds(), mailboxIds) << "nothing saved when the session ended";
 
     // Not ended by the system here: a close afterwards must not save again.
-    PostMessageA(frame, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitPumping(program.pi.hProcess, 20000));
-    EXPECT_EQ(program.ExitCode(), 0u);
+    EndProgram(program, frame, WM_CLOSE);
     EXPECT_EQ(SavedMessageIds(), mailboxIds);
 }
