@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Postling.exe against a real POP3 server: starts a private Dovecot with the
-demo mailbox (Russian messages in several encodings), then runs the Windows
+demo mailbox (Russian messages in several encodings) and a port that
+accepts no connection, then runs the Windows
 test program that drives Postling.exe under Wine on the test display.
 
     program_mailbox_test.py TEST-EXE --wine WINE-RUN --with-xvfb WITH-XVFB
@@ -10,6 +11,7 @@ its exit status.
 """
 import argparse
 import os
+import socket
 import subprocess
 import sys
 import tempfile
@@ -44,11 +46,21 @@ def main():
                 for line in data.split(b"\r\n"):
                     if line.lower().startswith(b"message-id:"):
                         ids.append(line.split(b":", 1)[1].strip().decode("ascii"))
+            # A port that never answers: its listener's queue is full.
+            blackhole = socket.socket()
+            blackhole.bind(("127.0.0.1", 0))
+            blackhole.listen(0)
+            filler = socket.create_connection(blackhole.getsockname())
             env = dict(os.environ,
+                       POSTLING_TEST_SILENT_PORT=str(blackhole.getsockname()[1]),
                        POSTLING_TEST_POP3_PORT=str(server.port),
                        POSTLING_TEST_POP3_LOG=windows_path(os.path.join(server.dir, "dovecot.log")),
                        POSTLING_TEST_MESSAGE_IDS=" ".join(ids))
-            return subprocess.run([args.with_xvfb, args.wine, args.test_exe], env=env).returncode
+            try:
+                return subprocess.run([args.with_xvfb, args.wine, args.test_exe], env=env).returncode
+            finally:
+                filler.close()
+                blackhole.close()
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@
 //   POSTLING_TEST_POP3_PORT   its loopback port
 //   POSTLING_TEST_POP3_LOG    its log file (a Windows path)
 //   POSTLING_TEST_MESSAGE_IDS the Message-IDs in the mailbox, blank-separated
+//   POSTLING_TEST_SILENT_PORT a loopback port whose connections never complete
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -102,7 +103,7 @@ protected:
 
     // A fresh program key: one account on the test server, checked at start,
     // and the popup tip as the reaction to new mail.
-    void WriteOneAccount() {
+    void WriteOneAccount(const std::string& accountPort = std::string()) {
         RegDeleteTreeA(HKEY_CURRENT_USER, kProgramKey);
         HKEY key = nullptr;
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kAccountKey, 0, nullptr, 0, KEY_WRITE,
@@ -112,8 +113,8 @@ protected:
         SetString(key, "Server", "127.0.0.1");
         SetString(key, "User", "alice");
         SetString(key, "Password", "s3cret");
-        SetNumber(key, "Port", static_cast<DWORD>(std::stoul(port)));
-        SetNumber(key, "Time Out", 10);
+        SetNumber(key, "Port", static_cast<DWORD>(std::stoul(accountPort.empty() ? port : accountPort)));
+        SetNumber(key, "Time Out", 600);
         SetNumber(key, "Interval", 3600);
         RegCloseKey(key);
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kRulesKey, 0, nullptr, 0, KEY_WRITE, nullptr,
@@ -244,4 +245,23 @@ TEST_F(MailboxRun, SessionEndSavesAtOnceAndALaterCloseLosesNothing) {
     // Not ended by the system here: a close afterwards must not save again.
     EndProgram(program, frame, WM_CLOSE);
     EXPECT_EQ(SavedMessageIds(), mailboxIds);
+}
+
+TEST_F(MailboxRun, ARestartIsNotHeldUpByACheckThatCannotConnect) {
+    const std::string silentPort = Env("POSTLING_TEST_SILENT_PORT");
+    ASSERT_FALSE(silentPort.empty());
+    WriteOneAccount(silentPort);
+    ChildProcess first;
+    HWND firstFrame = StartProgram(first);
+    ASSERT_NE(firstFrame, nullptr);
+    SleepPumping(3000);  // its first check is connecting now, with a 600 s time-out
+
+    // The new copy waits 10 s for the old one to end.
+    ChildProcess second;
+    ASSERT_TRUE(second.Start("/RESTART:" + std::to_string(first.pi.dwProcessId)));
+    ASSERT_TRUE(WaitPumping(first.pi.hProcess, 20000)) << "the old copy did not end";
+    EXPECT_EQ(first.ExitCode(), 0u);
+    HWND secondFrame = WaitForMainWindow(second.pi.dwProcessId, 20000);
+    ASSERT_NE(secondFrame, nullptr) << "the new copy gave up";
+    EndProgram(second, secondFrame, WM_CLOSE);
 }
