@@ -11,18 +11,36 @@ Fn Entry(HMODULE module, const char* name) {
 }  // namespace
 
 ProcessApi::ProcessApi() {
-    psapi = LoadLibraryA("psapi.dll");
-    enumProcesses = Entry<EnumProcessesFn>(psapi, "EnumProcesses");
-    enumModules = Entry<EnumProcessModulesFn>(psapi, "EnumProcessModules");
-    moduleFileName = Entry<GetModuleFileNameExFn>(psapi, "GetModuleFileNameExA");
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    createSnapshot = Entry<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
-    first = Entry<Process32Fn>(kernel, "Process32First");
-    next = Entry<Process32Fn>(kernel, "Process32Next");
+    // Windows NT has psapi; the others have the tool-help functions of
+    // kernel32. A library without all three functions is not kept.
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    const bool nt = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    if (nt) {
+        library = LoadLibraryA("PSAPI.DLL");
+        enumProcesses = Entry<EnumProcessesFn>(library, "EnumProcesses");
+        enumModules = Entry<EnumProcessModulesFn>(library, "EnumProcessModules");
+        moduleFileName = Entry<GetModuleFileNameExFn>(library, "GetModuleFileNameExA");
+        if (HasPsapi()) return;
+        enumProcesses = nullptr;
+        enumModules = nullptr;
+        moduleFileName = nullptr;
+    } else {
+        library = LoadLibraryA("KERNEL32.DLL");
+        createSnapshot = Entry<CreateSnapshotFn>(library, "CreateToolhelp32Snapshot");
+        first = Entry<Process32Fn>(library, "Process32First");
+        next = Entry<Process32Fn>(library, "Process32Next");
+        if (HasToolhelp()) return;
+        createSnapshot = nullptr;
+        first = nullptr;
+        next = nullptr;
+    }
+    if (library) FreeLibrary(library);
+    library = nullptr;
 }
 
 ProcessApi::~ProcessApi() {
-    if (psapi) FreeLibrary(psapi);
+    if (library) FreeLibrary(library);
 }
 
 const ProcessApi& ProcessFunctions() {

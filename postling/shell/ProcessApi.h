@@ -1,5 +1,5 @@
-// The process-enumeration functions (psapi, and the tool-help functions of
-// kernel32 as the fallback), looked up once at run time. Start-up loads
+// The process-enumeration functions, looked up once at run time: psapi on
+// Windows NT, the tool-help functions of kernel32 elsewhere. Start-up loads
 // them; the scheduler's mail-program test uses them.
 #pragma once
 
@@ -21,7 +21,7 @@ struct ProcessApi {
     bool HasPsapi() const { return enumProcesses && enumModules && moduleFileName; }
     bool HasToolhelp() const { return createSnapshot && first && next; }
 
-    HMODULE psapi = nullptr;
+    HMODULE library = nullptr;  // the one that was kept
     EnumProcessesFn enumProcesses = nullptr;
     EnumProcessModulesFn enumModules = nullptr;
     GetModuleFileNameExFn moduleFileName = nullptr;

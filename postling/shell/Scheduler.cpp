@@ -34,13 +34,6 @@ struct RasApi {
     }
 };
 
-bool IsNtFamily() {
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-    if (!GetVersionExA(&info)) return true;
-    return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 }  // namespace
 
 std::string UpperPath(const std::string& path) {
@@ -169,7 +162,7 @@ bool CScheduler::IsProgramRunning(const std::string& path) {
         std::string candidate = ShortUpperPath(executable);
         return candidate == longForm || candidate == shortForm;
     };
-    if (api.HasPsapi() && (IsNtFamily() || !api.HasToolhelp())) {
+    if (api.HasPsapi()) {
         DWORD ids[256];
         DWORD bytes = 0;
         if (!api.enumProcesses(ids, sizeof ids, &bytes)) return false;
