@@ -16,6 +16,9 @@
 namespace {
 
 constexpr std::size_t kDiscardBufferSize = 20480;
+// A reply may run this far past the reply buffer before it counts as
+// endless (a server that sends whole messages for TOP stays well below).
+constexpr std::size_t kMaxDiscarded = 64u << 20;
 
 // The last bytes of a stream, enough to see a terminating "." line; no
 // allocation per chunk.
@@ -51,11 +54,14 @@ void BlankZeroBytes(char* data, std::size_t length) {
 int DiscardRest(CAccount& account, Tail& tail) {
     std::unique_ptr<char[]> discard(new (std::nothrow) char[kDiscardBufferSize]);
     if (!discard) return IDS_OUT_OF_MEMORY;
+    std::size_t discarded = 0;
     while (!tail.EndsWithDotLine() && account.WaitReadable(account.EffectiveTimeOut(), 0)) {
         long n = ReceiveSocket(account.m_socket, discard.get(), kDiscardBufferSize);
         if (n < 0) return IDS_RECEIVE_FAILED;
         if (n == 0) break;
         tail.Add(discard.get(), static_cast<std::size_t>(n));
+        discarded += static_cast<std::size_t>(n);
+        if (discarded > kMaxDiscarded) return IDS_TIMED_OUT;
     }
     return kNoError;
 }

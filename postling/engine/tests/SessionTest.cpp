@@ -284,6 +284,26 @@ TEST_F(SessionTest, StoppingDuringDeletionsSendsNoMoreDeleAndNoQuit) {
     EXPECT_TRUE(m_rules.HasMark("<2@x>"));
 }
 
+TEST_F(SessionTest, AServerThatNeverStopsSendingIsGivenUp) {
+    std::string lines;
+    for (int i = 0; i < 200; ++i) lines += "+OK hello again\r\n";
+    ScriptedServer greeting;  // greets without end, faster than it is read
+    greeting.Accept().Flood(lines);
+    greeting.Start();
+    auto account = MakeAccount(greeting, 5);
+    EXPECT_FALSE(account->CheckMailbox());  // ends, one way or another
+    EXPECT_TRUE(greeting.Finish()) << greeting.Failure();
+
+    ScriptedServer header;  // a header block without end
+    LogIn(header).Reply("STAT", "+OK 1 100\r\n").Reply("LIST 1", "+OK 1 100\r\n")
+        .Reply("TOP 1 0", "+OK\r\n").Flood("X-Junk: " + std::string(4000, 'j') + "\r\n");
+    header.Start();
+    account->m_nPort = header.Port();
+    EXPECT_FALSE(account->CheckMailbox());
+    EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_TIMED_OUT));
+    EXPECT_TRUE(header.Finish()) << header.Failure();
+}
+
 TEST_F(SessionTest, HeaderLineEndingInAFullStopAtASegmentEnd) {
     ScriptedServer server;
     LogIn(server).Reply("STAT", "+OK 1 100\r\n").Reply("LIST 1", "+OK 1 100\r\n").Expect("TOP 1 0")
