@@ -43,7 +43,7 @@ bool CFrameWnd::Create(const char* className, const char* title, DWORD style, co
     bool created = CreateEx(exStyle, className, title, style, rect.left, rect.top, width, height,
                             parent ? parent->m_hWnd : nullptr, menu);
     // A menu that no window took.
-    if (!created && menu) DestroyMenu(menu);
+    if (!created && menu && ::IsMenu(menu)) DestroyMenu(menu);
     return created;
 }
 

@@ -38,6 +38,8 @@ LRESULT CALLBACK FwCreateHook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(t_createHook, code, wParam, lParam);
 }
 
+LRESULT FwDispatch(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* wnd = CWnd::FromHandlePermanent(window);
     if (!wnd) return DefWindowProcA(window, message, wParam, lParam);
@@ -46,9 +48,19 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     t_current.message = message;
     t_current.wParam = wParam;
     t_current.lParam = lParam;
-    // After WM_NCDESTROY the object may be gone; nothing below touches it.
-    LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    LRESULT result = FwDispatch(wnd, message, wParam, lParam);
     t_current = saved;
+    return result;
+}
+
+LRESULT FwDispatch(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    ++wnd->m_nActiveCalls;
+    LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    // The window died under this call: the outermost call ends the object.
+    if (--wnd->m_nActiveCalls == 0 && wnd->m_bPostNcDestroyPending) {
+        wnd->m_bPostNcDestroyPending = false;
+        wnd->PostNcDestroy();
+    }
     return result;
 }
 
@@ -166,14 +178,17 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     bool ownHook = !t_createHook;
     if (ownHook) t_createHook = SetWindowsHookExA(WH_CBT, FwCreateHook, nullptr, GetCurrentThreadId());
     t_creating = this;
+    ++m_nActiveCalls;  // a window that dies during creation leaves the object alone
     HWND window = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
                                   cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
                                   cs.lpCreateParams);
+    --m_nActiveCalls;
     t_creating = outer;
     if (ownHook) {
         UnhookWindowsHookEx(t_createHook);
         t_createHook = nullptr;
     }
+    m_bPostNcDestroyPending = false;
     return window != nullptr;
 }
 
@@ -343,7 +358,10 @@ void CWnd::OnNcDestroy() {
     }
     if (m_pfnSuper) UnsubclassWindow();
     else Detach();
-    PostNcDestroy();
+    if (m_nActiveCalls > 0)
+        m_bPostNcDestroyPending = true;
+    else
+        PostNcDestroy();
 }
 
 void CWnd::PostNcDestroy() {}

@@ -48,9 +48,9 @@ public:
     static CWnd* FromHandlePermanent(HWND window);
 
     // Creates the window and attaches it to this object before its first
-    // message. PreCreateWindow may change the parameters. When creation
-    // fails after the window existed, PostNcDestroy has run (a frame has
-    // deleted itself).
+    // message. PreCreateWindow may change the parameters. On failure the
+    // object is left as it was, the caller's to delete, even when the
+    // window existed for a while.
     bool CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                   int x, int y, int width, int height, HWND parent, HMENU menuOrId,
                   void* param = nullptr);
@@ -128,7 +128,10 @@ protected:
     // was the application's main window, then PostNcDestroy.
     virtual void OnNcDestroy();
     // The last call on the object for its window; a window that owns
-    // itself deletes itself here.
+    // itself deletes itself here. It runs when the outermost handler of the
+    // object has returned, so no handler of it is still on the stack; after
+    // a failed CreateEx it does not run at all (the object stays the
+    // caller's).
     virtual void PostNcDestroy();
     virtual void OnClose();
     virtual void OnTimer(UINT_PTR id);
@@ -137,7 +140,12 @@ protected:
 
 private:
     friend LRESULT CALLBACK FwCreateHook(int, WPARAM, LPARAM);
+    friend LRESULT FwDispatch(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     WNDPROC m_pfnSuper = nullptr;  // the window's own procedure, when subclassed
+    // Handlers of this object on the stack (and CreateEx under way); at
+    // WM_NCDESTROY PostNcDestroy waits until they have all returned.
+    int m_nActiveCalls = 0;
+    bool m_bPostNcDestroyPending = false;
     std::map<UINT, MessageHandler> m_messageHandlers;
 };

@@ -60,16 +60,7 @@ CMainFrame::~CMainFrame() {
     }
 }
 
-bool CMainFrame::CreateHidden() {
-    m_bCreating = true;
-    const bool created = LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE);
-    m_bCreating = false;
-    return created;
-}
-
-void CMainFrame::PostNcDestroy() {
-    if (!m_bCreating) CFrameWnd::PostNcDestroy();
-}
+bool CMainFrame::CreateHidden() { return LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE); }
 
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
     if (!CFrameWnd::PreCreateWindow(cs)) return false;

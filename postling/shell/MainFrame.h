@@ -100,7 +100,6 @@ protected:
     int OnCreate(CREATESTRUCTA* cs) override;
     void OnDestroy() override;
     void OnTimer(UINT_PTR id) override;
-    void PostNcDestroy() override;
 
     // The windows and programs a reaction opens. The message list, the
     // errors window and the tip are windows of their own; until they are
@@ -123,7 +122,6 @@ private:
     int RunningChecks() const;
 
     ShellHost& m_host;
-    bool m_bCreating = false;  // a window that dies now leaves the object alone
     std::unique_ptr<CScheduler> m_pScheduler;
     HICON m_icons[kIconCount] = {};
     HICON m_hShownIcon = nullptr;

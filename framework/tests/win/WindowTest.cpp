@@ -264,4 +264,34 @@ TEST(Frame, CreateFailsOnAMissingMenu) {
     delete frame;
 }
 
+TEST(Frame, AFrameThatDiesInCreationIsLeftToTheCaller) {
+    struct Failing : NotedFrame {
+        using NotedFrame::NotedFrame;
+        int OnCreate(CREATESTRUCTA*) override { return -1; }
+    };
+    bool deleted = false;
+    auto* frame = new Failing(&deleted);
+    EXPECT_FALSE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW));
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(frame->m_hWnd, nullptr);
+    delete frame;
+    EXPECT_TRUE(deleted);
+}
+
+TEST(Frame, AHandlerThatDestroysItsFrameFinishesBeforeTheFrameGoes) {
+    bool deleted = false;
+    bool deletedInside = true;
+    auto* frame = new NotedFrame(&deleted);
+    ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW));
+    const UINT message = RegisterWindowMessageA("Framework Test: Destroy Yourself");
+    frame->AddMessageHandler(message, [&](WPARAM, LPARAM) -> LRESULT {
+        frame->DestroyWindow();
+        deletedInside = deleted;  // the handler may still use its object
+        return 7;
+    });
+    EXPECT_EQ(::SendMessageA(frame->m_hWnd, message, 0, 0), 7);
+    EXPECT_FALSE(deletedInside);
+    EXPECT_TRUE(deleted);
+}
+
 }  // namespace
