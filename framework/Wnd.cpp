@@ -282,6 +282,13 @@ void CWnd::UpdateMenuCmdUI(HMENU menu, bool disableIfNoHandler) {
         ui.m_hMenu = menu;
         ui.m_nIndex = static_cast<UINT>(index);
         ui.DoUpdate(this, disableIfNoHandler);
+        // A handler that removed items: go on with the item after this one.
+        const int now = GetMenuItemCount(menu);
+        if (now < count) {
+            index -= count - now;
+            while (index + 1 < now && GetMenuItemID(menu, index + 1) == id) ++index;
+        }
+        count = now;
     }
 }
 

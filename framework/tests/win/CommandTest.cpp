@@ -164,6 +164,19 @@ TEST(Commands, UpdateHandlersChangeAMenuBeforeItShows) {
     DestroyMenu(popup);
 }
 
+TEST(Commands, AnUpdateHandlerThatRemovesItsItemDoesNotSkipTheNext) {
+    FrameHolder frame;
+    HMENU popup = CreatePopupMenu();
+    AppendMenuA(popup, MF_STRING, 32805, "Mute");     // removes itself
+    AppendMenuA(popup, MF_STRING, 32804, "Silent");   // checked by its handler
+    frame->AddCommand(32805, [] {}, [&](CCmdUI*) { DeleteMenu(popup, 32805, MF_BYCOMMAND); });
+    frame->AddCommand(32804, [] {}, [](CCmdUI* ui) { ui->SetCheck(1); });
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, FALSE));
+    ASSERT_EQ(GetMenuItemCount(popup), 1);
+    EXPECT_TRUE(ItemState(popup, 0) & MFS_CHECKED);
+    DestroyMenu(popup);
+}
+
 TEST(Commands, PlainWindowLeavesItemsWithoutHandlersAlone) {
     CWnd wnd;
     ASSERT_TRUE(wnd.CreateEx(0, nullptr, "plain", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
