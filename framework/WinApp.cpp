@@ -156,7 +156,7 @@ HICON CWinApp::LoadIcon(UINT id, int size) const {
     HINSTANCE module = AfxFindResourceHandle(name, RT_GROUP_ICON);
     if (!module) return nullptr;
     if (size == 0) return ::LoadIconA(module, name);
-    return static_cast<HICON>(LoadImageA(module, name, IMAGE_ICON, size, size, 0));
+    return static_cast<HICON>(LoadImageA(module, name, IMAGE_ICON, size, size, LR_SHARED));
 }
 
 HMENU CWinApp::LoadMenu(UINT id) const {

@@ -77,7 +77,8 @@ public:
     // executable, extension libraries).
     HINSTANCE FindResourceHandle(LPCSTR name, LPCSTR type) const;
     bool LoadString(UINT id, std::string& out) const;
-    HICON LoadIcon(UINT id, int size = 0) const;  // 0: the system's large icon size
+    // A shared icon (never destroyed by the caller); size 0: the system's large icon size.
+    HICON LoadIcon(UINT id, int size = 0) const;
     HMENU LoadMenu(UINT id) const;
 
     // Splits the process's command line (without the program name) into
