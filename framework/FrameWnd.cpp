@@ -64,17 +64,13 @@ bool CFrameWnd::OnCmdMsg(UINT id, CCmdUI* ui) {
 }
 
 LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_QUERYENDSESSION) {
-        CWinApp* app = AfxGetApp();
-        // Registered handlers still come first.
-        if (!app || app->m_pMainWnd != this) return CWnd::WindowProc(message, wParam, lParam);
-        return app->SaveAllModified() ? TRUE : FALSE;
-    }
-    if (message == WM_ENDSESSION) {
-        // The session ends: the process may be ended without a WM_QUIT, so
-        // the application's exit steps run now.
-        CWinApp* app = AfxGetApp();
-        if (!app || app->m_pMainWnd != this) return CWnd::WindowProc(message, wParam, lParam);
+    // The session messages reach the application through the main frame;
+    // registered handlers still come first.
+    CWinApp* app = AfxGetApp();
+    const bool mainFrame = app && app->m_pMainWnd == this && !HasMessageHandler(message);
+    if (message == WM_QUERYENDSESSION && mainFrame) return app->SaveAllModified() ? TRUE : FALSE;
+    if (message == WM_ENDSESSION && mainFrame) {
+        // The process may be ended without a WM_QUIT: the exit steps run now.
         if (wParam) app->ExitInstance();
         return 0;
     }

@@ -73,6 +73,7 @@ public:
     // Handlers for one message number (a registered message, say); they
     // come before the virtual handlers. A later one replaces an earlier one.
     void AddMessageHandler(UINT message, MessageHandler handler);
+    bool HasMessageHandler(UINT message) const { return m_messageHandlers.count(message) != 0; }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     bool PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
