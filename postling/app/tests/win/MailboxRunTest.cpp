@@ -147,6 +147,13 @@ protected:
         return WaitForMainWindow(program.pi.dwProcessId, 20000);
     }
 
+    // Starts the program and waits for the tip of its first check; its main
+    // window, or null.
+    static HWND StartAndWaitForTip(ChildProcess& program) {
+        HWND frame = StartProgram(program);
+        return frame && WaitForTip(program.pi.dwProcessId, 30000) ? frame : nullptr;
+    }
+
     // Posts the message that ends the program and waits for a clean end.
     static void EndProgram(ChildProcess& program, HWND frame, UINT message, WPARAM wParam = 0) {
         PostMessageA(frame, message, wParam, 0);
@@ -166,9 +173,8 @@ protected:
 TEST_F(MailboxRun, FirstCheckShowsTheTipAndExitSavesTheSeenIds) {
     int sessions = CompletedSessions();
     ChildProcess program;
-    HWND frame = StartProgram(program);
-    ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000)) << "no tip after the first check";
+    HWND frame = StartAndWaitForTip(program);
+    ASSERT_NE(frame, nullptr) << "no tip after the first check";
     EXPECT_TRUE(WaitForSessions(sessions + 1, 5000));
 
     // Nothing is seen until the user says so; then exit saves every id.
@@ -179,9 +185,8 @@ TEST_F(MailboxRun, FirstCheckShowsTheTipAndExitSavesTheSeenIds) {
 
 TEST_F(MailboxRun, UnseenMessagesAreNotSaved) {
     ChildProcess program;
-    HWND frame = StartProgram(program);
-    ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000));
+    HWND frame = StartAndWaitForTip(program);
+    ASSERT_NE(frame, nullptr) << "no tip after the first check";
     // "Remind later" keeps them new.
     PostDropUnreadFlag(frame, 1);
     EndProgram(program, frame, WM_COMMAND, kExitCommand);
@@ -191,16 +196,14 @@ TEST_F(MailboxRun, UnseenMessagesAreNotSaved) {
 TEST_F(MailboxRun, ARestartedCopyReadsWhatTheOldOneSaved) {
     int sessions = CompletedSessions();
     ChildProcess first;
-    HWND firstFrame = StartProgram(first);
-    ASSERT_NE(firstFrame, nullptr);
-    ASSERT_TRUE(WaitForTip(first.pi.dwProcessId, 30000));
+    HWND firstFrame = StartAndWaitForTip(first);
+    ASSERT_NE(firstFrame, nullptr) << "no tip after the first check";
     PostDropUnreadFlag(firstFrame, 0);
 
     ChildProcess second;
-    ASSERT_TRUE(second.Start("/RESTART:" + std::to_string(first.pi.dwProcessId)));
-    ASSERT_TRUE(WaitPumping(first.pi.hProcess, 20000)) << "the old copy did not end";
+    HWND secondFrame = RestartReplacing(first, second);
+    ASSERT_FALSE(first.IsRunning()) << "the old copy did not end";
     EXPECT_EQ(first.ExitCode(), 0u);
-    HWND secondFrame = WaitForMainWindow(second.pi.dwProcessId, 20000);
     ASSERT_NE(secondFrame, nullptr) << "the new copy did not come up";
 
     // The new copy checks at start and finds only messages it knows.
@@ -231,9 +234,8 @@ TEST_F(MailboxRun, PauseSwitchHoldsChecksUntilResumed) {
 
 TEST_F(MailboxRun, SessionEndSavesAtOnceAndALaterCloseLosesNothing) {
     ChildProcess program;
-    HWND frame = StartProgram(program);
-    ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(WaitForTip(program.pi.dwProcessId, 30000));
+    HWND frame = StartAndWaitForTip(program);
+    ASSERT_NE(frame, nullptr) << "no tip after the first check";
     PostDropUnreadFlag(frame, 0);
 
     DWORD_PTR answer = 0;
@@ -258,10 +260,9 @@ TEST_F(MailboxRun, ARestartIsNotHeldUpByACheckThatCannotConnect) {
 
     // The new copy waits 10 s for the old one to end.
     ChildProcess second;
-    ASSERT_TRUE(second.Start("/RESTART:" + std::to_string(first.pi.dwProcessId)));
-    ASSERT_TRUE(WaitPumping(first.pi.hProcess, 20000)) << "the old copy did not end";
+    HWND secondFrame = RestartReplacing(first, second);
+    ASSERT_FALSE(first.IsRunning()) << "the old copy did not end";
     EXPECT_EQ(first.ExitCode(), 0u);
-    HWND secondFrame = WaitForMainWindow(second.pi.dwProcessId, 20000);
     ASSERT_NE(secondFrame, nullptr) << "the new copy gave up";
     EndProgram(second, secondFrame, WM_CLOSE);
 }

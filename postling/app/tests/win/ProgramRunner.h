@@ -104,6 +104,14 @@ inline HWND FindWindowOf(DWORD processId, const std::function<bool(HWND)>& match
     return search.found;
 }
 
+// Starts `replacement` with "/RESTART:" and the pid of `old`, waits for the
+// old copy to end, then for the new copy's main window (null if none).
+inline HWND RestartReplacing(ChildProcess& old, ChildProcess& replacement) {
+    if (!replacement.Start("/RESTART:" + std::to_string(old.pi.dwProcessId))) return nullptr;
+    if (!WaitPumping(old.pi.hProcess, 20000)) return nullptr;
+    return WaitForMainWindow(replacement.pi.dwProcessId, 20000);
+}
+
 // Whether some window outside this process answers "Check Instance" as a
 // running copy does (another test's main frame, say).
 inline bool OtherCopyAnswers() {

@@ -177,10 +177,9 @@ TEST_F(SecondStart, WithARealRunningCopy) {
 
     // A restart replaces the running copy, which ends normally.
     ChildProcess third;
-    ASSERT_TRUE(third.Start("/RESTART:" + std::to_string(first.pi.dwProcessId)));
-    ASSERT_TRUE(WaitPumping(first.pi.hProcess, 20000)) << "the old copy did not end";
+    HWND thirdWindow = RestartReplacing(first, third);
+    ASSERT_FALSE(first.IsRunning()) << "the old copy did not end";
     EXPECT_EQ(first.ExitCode(), 0u);
-    HWND thirdWindow = WaitForMainWindow(third.pi.dwProcessId, 20000);
     ASSERT_NE(thirdWindow, nullptr) << "the new copy did not come up";
     EXPECT_TRUE(third.IsRunning());
 
