@@ -18,6 +18,7 @@
 #include "postling/model/AccountList.h"
 #include "postling/model/ProgramSettings.h"
 #include "postling/model/RegistryProfileStore.h"
+#include "postling/res/resource.h"
 #include "postling/shell/RegisteredMessages.h"
 #include "postling/shell/ShellHost.h"
 
@@ -25,9 +26,6 @@
 // title, which is the profile key below it.
 constexpr char kRegistryCompany[] = "Razezo Varnek";
 constexpr char kAppTitle[] = "Varnek & Soltu Post Sentry";
-// Message boxes of start-up.
-constexpr UINT IDS_SOCKETS_INIT_FAILED = 101;
-constexpr UINT IDS_RESTART_FAILED = 10054;
 // How long a restarting copy waits for the copy it replaces.
 constexpr DWORD kRestartWaitMs = 10000;
 

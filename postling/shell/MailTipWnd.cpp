@@ -24,7 +24,7 @@ constexpr int kCornerSize = 16;
 constexpr int kMinTextHeight = 16;
 constexpr int kMaxAspect = 20;
 
-// The tail picture in memory, bit for bit what bitmap 139 holds: 1-bits
+// The tail picture in memory, bit for bit what bitmap IDB_TIP_TAIL holds: 1-bits
 // (background colour) inside the tail triangle and across the body's
 // bottom border where the tail joins it, 0-bits (text colour) around them.
 // Drawn at (w - 40, h - 2), so the triangle (w - 32, h - 1), (w - 16,
@@ -151,6 +151,18 @@ const CRuntimeClass CMailTipWnd::classCMailTipWnd = {"CMailTipWnd", sizeof(CMail
 
 const CRuntimeClass* CMailTipWnd::GetRuntimeClass() const { return &classCMailTipWnd; }
 
+const MessageMapEntry CMailTipWnd::messageEntries[] = {
+    On::Message<&CMailTipWnd::OnPaint>(WM_PAINT),
+    On::Message<&CMailTipWnd::OnNcHitTest>(WM_NCHITTEST),
+    On::Message<&CMailTipWnd::OnMouseActivate>(WM_MOUSEACTIVATE),
+    On::Message<&CMailTipWnd::OnTimer>(WM_TIMER),
+    On::Message<&CMailTipWnd::OnDestroy>(WM_DESTROY),
+    On::End(),
+};
+const MessageMap CMailTipWnd::messageMap = {&CWnd::messageMap, CMailTipWnd::messageEntries};
+
+const MessageMap* CMailTipWnd::GetMessageMap() const { return &messageMap; }
+
 CMailTipWnd::CMailTipWnd() = default;
 
 CMailTipWnd::~CMailTipWnd() {
@@ -237,20 +249,9 @@ void CMailTipWnd::FreePictures() {
     m_sizeTail = {0, 0};
 }
 
-LRESULT CMailTipWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_NCHITTEST:
-        // Every point: clicks and mouse movement go to the window below.
-        return HTTRANSPARENT;
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    default:
-        return CWnd::WindowProc(message, wParam, lParam);
-    }
-}
+LRESULT CMailTipWnd::OnNcHitTest(WPARAM, LPARAM) { return HTTRANSPARENT; }
+
+LRESULT CMailTipWnd::OnMouseActivate(WPARAM, LPARAM) { return MA_NOACTIVATE; }
 
 void CMailTipWnd::OnPaint() {
     PAINTSTRUCT ps;
@@ -292,17 +293,15 @@ void CMailTipWnd::OnPaint() {
     EndPaint(m_hWnd, &ps);
 }
 
-void CMailTipWnd::OnTimer(UINT_PTR id) {
-    if (id == kTimerId) {
-        DestroyWindow();
-        return;
-    }
-    CWnd::OnTimer(id);
+LRESULT CMailTipWnd::OnTimer(WPARAM id, LPARAM) {
+    if (id != kTimerId) return Default();
+    DestroyWindow();
+    return 0;
 }
 
 void CMailTipWnd::OnDestroy() {
     KillTimer(kTimerId);
-    CWnd::OnDestroy();
+    Default();
 }
 
 void CMailTipWnd::PostNcDestroy() {

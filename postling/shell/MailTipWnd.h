@@ -12,6 +12,7 @@
 #include <string>
 
 #include "framework/Wnd.h"
+#include "postling/res/resource.h"
 
 // Measures the text of a tip: the width and height the text needs, laid out
 // at most twenty times as wide as it is high. `extent` gives the size of a
@@ -38,9 +39,9 @@ public:
     static constexpr UINT_PTR kTimerId = 1;
     static constexpr UINT kLifetimeMs = 10000;
     // Resources: the small icon and the picture of the balloon's tail.
-    static constexpr UINT kIconId = 106;
-    static constexpr UINT kTailBitmapId = 139;
-    // The tail picture when no resource module has bitmap 139.
+    static constexpr UINT kIconId = IDI_NEWMAIL;
+    static constexpr UINT kTailBitmapId = IDB_TIP_TAIL;
+    // The tail picture when no resource module has the bitmap.
     static constexpr int kTailPictureWidth = 25;
     static constexpr int kTailPictureHeight = 21;
 
@@ -68,17 +69,22 @@ public:
     // The corners of the tail triangle, in window coordinates.
     const POINT* GetTailPoints() const { return m_ptTail; }
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
     const CRuntimeClass* GetRuntimeClass() const override;
     static const CRuntimeClass classCMailTipWnd;
 
 protected:
-    void OnTimer(UINT_PTR id) override;
-    void OnDestroy() override;
     void PostNcDestroy() override;
 
     void OnPaint();
+    // Every point: clicks and mouse movement go to the window below.
+    LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseActivate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimer(WPARAM id, LPARAM lParam);
+    void OnDestroy();
+
+    const MessageMap* GetMessageMap() const override;
+    static const MessageMap messageMap;
+    static const MessageMapEntry messageEntries[];
 
 private:
     static CMailTipWnd* s_pCurrentTip;

@@ -37,20 +37,55 @@ std::string MenuText(const std::string& name) {
 
 ShellHost::~ShellHost() = default;
 
-const UINT CMainFrame::kIconResources[kIconCount] = {107, 106, 114, 151, 123, 125,
-                                                     126, 129, 128, 127, 130, 131};
+const UINT CMainFrame::kIconResources[kIconCount] = {
+    IDI_NORMAL, IDI_NEWMAIL, IDI_BLINKOFF, IDI_PAUSED, IDI_CHECK0, IDI_CHECK1,
+    IDI_CHECK2, IDI_CHECK3, IDI_CHECK4, IDI_CHECK5, IDI_CHECK6, IDI_CHECK7};
 
 const CRuntimeClass CMainFrame::classCMainFrame = {"CMainFrame", sizeof(CMainFrame),
                                                    &CFrameWnd::classCFrameWnd, nullptr};
 
 const CRuntimeClass* CMainFrame::GetRuntimeClass() const { return &classCMainFrame; }
 
+// Get() registers the message numbers on its first call, at the latest while
+// this table is initialised: they hold before any window exists.
+const MessageMapEntry CMainFrame::messageEntries[] = {
+    On::Message<&CMainFrame::OnCreate>(WM_CREATE),
+    On::Message<&CMainFrame::OnDestroy>(WM_DESTROY),
+    On::Message<&CMainFrame::OnTimer>(WM_TIMER),
+    On::Message<&CMainFrame::OnHotKey>(WM_HOTKEY),
+    On::Message<&CMainFrame::OnMciNotify>(MM_MCINOTIFY),
+    On::Registered<&CMainFrame::OnIconClickMessage>(&RegisteredMessages::Get().iconClick),
+    On::Registered<&CMainFrame::OnStartSecondInstanceMessage>(&RegisteredMessages::Get().startSecondInstance),
+    On::Registered<&CMainFrame::OnCheckInstanceMessage>(&RegisteredMessages::Get().checkInstance),
+    On::Registered<&CMainFrame::OnThreadExitingMessage>(&RegisteredMessages::Get().threadExiting),
+    On::Registered<&CMainFrame::OnDropUnreadFlagMessage>(&RegisteredMessages::Get().dropUnreadFlag),
+    On::Registered<&CMainFrame::OnAddErrorMessage>(&RegisteredMessages::Get().addError),
+    On::Registered<&CMainFrame::OnClearMessagesMessage>(&RegisteredMessages::Get().clearMessages),
+    On::Registered<&CMainFrame::OnAskPasswordMessage>(&RegisteredMessages::Get().askPassword),
+
+    On::Command<&CMainFrame::OnMailList>(ID_MAIL_LIST),
+    On::Update<&CMainFrame::OnUpdateNotYet>(ID_MAIL_LIST),
+    On::Command<&CMainFrame::OnErrors>(ID_ERRORS),
+    On::Update<&CMainFrame::OnUpdateNotYet>(ID_ERRORS),
+    On::CommandRange<&CMainFrame::OnCheckNow>(ID_CHECK_ALL, ID_CHECK_ACCOUNT_LAST),
+    On::UpdateRange<&CMainFrame::OnUpdateCheckNow>(ID_CHECK_ACCOUNT_FIRST, ID_CHECK_ACCOUNT_LAST),
+    On::Command<&CMainFrame::OnStopSounds>(ID_STOP_SOUNDS),
+    On::Command<&CMainFrame::OnSilentMode>(ID_SILENT_MODE),
+    On::Update<&CMainFrame::OnUpdateSilentMode>(ID_SILENT_MODE),
+    On::Command<&CMainFrame::OnPause>(ID_PAUSE),
+    On::Update<&CMainFrame::OnUpdatePause>(ID_PAUSE),
+    On::Command<&CMainFrame::OnExit>(ID_EXIT),
+    On::End(),
+};
+const MessageMap CMainFrame::messageMap = {&CFrameWnd::messageMap, CMainFrame::messageEntries};
+
+const MessageMap* CMainFrame::GetMessageMap() const { return &messageMap; }
+
 CMainFrame::CMainFrame(ShellHost& host, std::unique_ptr<CScheduler> scheduler)
     : m_host(host), m_pScheduler(std::move(scheduler)) {
     if (!m_pScheduler)
         m_pScheduler = std::make_unique<CScheduler>(host.GetAccounts(), host.GetSettings());
     m_pScheduler->m_onExitRequest = [this] { RequestExit(); };
-    RegisterHandlers();
 }
 
 CMainFrame::~CMainFrame() {
@@ -74,8 +109,8 @@ bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
     return true;
 }
 
-int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
-    if (CFrameWnd::OnCreate(cs) == -1) return -1;
+LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
+    if (Default() == -1) return -1;
     const int cx = GetSystemMetrics(SM_CXSMICON);
     const int cy = GetSystemMetrics(SM_CYSMICON);
     for (int i = 0; i < kIconCount; ++i) {
@@ -111,17 +146,18 @@ void CMainFrame::OnDestroy() {
     UnregisterHotKey(m_hWnd, kHotKeyId);
     KillTimer(kSchedulerTimer);
     KillTimer(kIconTimer);
-    CFrameWnd::OnDestroy();
+    Default();
 }
 
-void CMainFrame::OnTimer(UINT_PTR id) {
+LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {
     if (id == kSchedulerTimer) {
         m_pScheduler->OnSchedulerTick();
     } else if (id == kIconTimer) {
         OnIconTimer();
     } else {
-        CFrameWnd::OnTimer(id);
+        return Default();
     }
+    return 0;
 }
 
 int CMainFrame::RunningChecks() const { return m_host.GetCheckContext().m_nRunningChecks.load(); }
@@ -228,68 +264,52 @@ CAccount* CMainFrame::FindAccount(LPARAM lParam) {
     return nullptr;
 }
 
-void CMainFrame::RegisterHandlers() {
-    const RegisteredMessages& msg = RegisteredMessages::Get();
-    AddMessageHandler(msg.iconClick, [this](WPARAM, LPARAM lParam) -> LRESULT {
-        if (lParam == WM_LBUTTONDBLCLK) PostMessage(WM_COMMAND, ID_MAIL_LIST, 0);
-        else if (lParam == WM_RBUTTONUP) OnTrayMenu();
-        return 0;
-    });
-    // The second-start notice is a dialog still to come; the request is taken.
-    AddMessageHandler(msg.startSecondInstance, [](WPARAM, LPARAM) -> LRESULT { return 1; });
-    AddMessageHandler(msg.checkInstance,
-                      [](WPARAM, LPARAM) -> LRESULT { return kCheckInstanceAnswer; });
-    AddMessageHandler(msg.threadExiting, [this](WPARAM, LPARAM lParam) -> LRESULT {
-        if (CAccount* account = FindAccount(lParam)) OnThreadExiting(account);
-        return 0;
-    });
-    AddMessageHandler(msg.dropUnreadFlag, [this](WPARAM wParam, LPARAM) -> LRESULT {
-        OnDropUnreadFlag(wParam);
-        return 0;
-    });
-    AddMessageHandler(msg.addError, [this](WPARAM, LPARAM lParam) -> LRESULT {
-        auto* sink = dynamic_cast<PostingSink*>(&m_host.GetCheckContext().m_sink);
-        if (sink) OnAddError(sink->TakeRecord(lParam));
-        return 0;
-    });
-    AddMessageHandler(msg.clearMessages, [this](WPARAM, LPARAM lParam) -> LRESULT {
-        if (CAccount* account = FindAccount(lParam)) OnClearMessages(account);
-        return 0;
-    });
-    AddMessageHandler(msg.askPassword, [this](WPARAM, LPARAM lParam) -> LRESULT {
-        if (CAccount* account = FindAccount(lParam)) OnAskPassword(account);
-        return 0;
-    });
-    AddMessageHandler(WM_HOTKEY, [this](WPARAM wParam, LPARAM) -> LRESULT {
-        if (wParam == static_cast<WPARAM>(kHotKeyId) && !m_host.GetSettings().m_strMailer.empty())
-            StartMailer();
-        return 0;
-    });
-    AddMessageHandler(MM_MCINOTIFY, [this](WPARAM wParam, LPARAM lParam) -> LRESULT {
-        m_host.OnMultimediaNotify(wParam, lParam);
-        return 0;
-    });
+LRESULT CMainFrame::OnIconClickMessage(WPARAM, LPARAM lParam) {
+    if (lParam == WM_LBUTTONDBLCLK) PostMessage(WM_COMMAND, ID_MAIL_LIST, 0);
+    else if (lParam == WM_RBUTTONUP) OnTrayMenu();
+    return 0;
+}
 
-    // Commands.
-    AddCommand(ID_MAIL_LIST, [this] { ShowMailList(); },
-               [](CCmdUI* ui) { ui->Enable(false); });  // until the message list exists
-    AddCommand(ID_ERRORS, [this] { ShowErrorsWindow(); },
-               [](CCmdUI* ui) { ui->Enable(false); });  // until the errors window exists
-    AddCommand(ID_CHECK_ALL, [this] { OnCheckNow(ID_CHECK_ALL); });
-    AddCommandRange(ID_CHECK_ACCOUNT_FIRST, ID_CHECK_ACCOUNT_LAST,
-                    [this](UINT id) { OnCheckNow(id); },
-                    [this](CCmdUI* ui) { ui->Enable(m_pScheduler->CanCheckNow(ui->m_nID)); });
-    AddCommand(ID_STOP_SOUNDS, [this] { m_host.StopAllSounds(); });
-    AddCommand(ID_SILENT_MODE, [this] { m_host.SetSilentMode(!m_host.IsSilentMode()); },
-               [this](CCmdUI* ui) { ui->SetCheck(m_host.IsSilentMode() ? 1 : 0); });
-    AddCommand(ID_PAUSE, [this] { OnPause(); }, [this](CCmdUI* ui) {
-        ui->SetText(ResSubString(IDS_PAUSE_MENU, IsPaused() ? 1 : 0, '\n').c_str());
-    });
-    AddCommand(ID_EXIT, [this] {
-        // The exit confirmation is a dialog still to come; until then the
-        // program ends without asking.
-        RequestExit();
-    });
+// The second-start notice is a dialog still to come; the request is taken.
+LRESULT CMainFrame::OnStartSecondInstanceMessage(WPARAM, LPARAM) { return 1; }
+
+LRESULT CMainFrame::OnCheckInstanceMessage(WPARAM, LPARAM) { return kCheckInstanceAnswer; }
+
+LRESULT CMainFrame::OnThreadExitingMessage(WPARAM, LPARAM lParam) {
+    if (CAccount* account = FindAccount(lParam)) OnThreadExiting(account);
+    return 0;
+}
+
+LRESULT CMainFrame::OnDropUnreadFlagMessage(WPARAM wParam, LPARAM) {
+    OnDropUnreadFlag(wParam);
+    return 0;
+}
+
+LRESULT CMainFrame::OnAddErrorMessage(WPARAM, LPARAM lParam) {
+    auto* sink = dynamic_cast<PostingSink*>(&m_host.GetCheckContext().m_sink);
+    if (sink) OnAddError(sink->TakeRecord(lParam));
+    return 0;
+}
+
+LRESULT CMainFrame::OnClearMessagesMessage(WPARAM, LPARAM lParam) {
+    if (CAccount* account = FindAccount(lParam)) OnClearMessages(account);
+    return 0;
+}
+
+LRESULT CMainFrame::OnAskPasswordMessage(WPARAM, LPARAM lParam) {
+    if (CAccount* account = FindAccount(lParam)) OnAskPassword(account);
+    return 0;
+}
+
+LRESULT CMainFrame::OnHotKey(WPARAM wParam, LPARAM) {
+    if (wParam == static_cast<WPARAM>(kHotKeyId) && !m_host.GetSettings().m_strMailer.empty())
+        StartMailer();
+    return 0;
+}
+
+LRESULT CMainFrame::OnMciNotify(WPARAM wParam, LPARAM lParam) {
+    m_host.OnMultimediaNotify(wParam, lParam);
+    return 0;
 }
 
 void CMainFrame::OnThreadExiting(CAccount* account) {
@@ -377,6 +397,29 @@ void CMainFrame::OnAskPassword(CAccount* account) {
 }
 
 // --- Commands ---
+
+void CMainFrame::OnMailList() { ShowMailList(); }
+
+void CMainFrame::OnErrors() { ShowErrorsWindow(); }
+
+// The message list and the errors window are still to come.
+void CMainFrame::OnUpdateNotYet(CCmdUI* ui) { ui->Enable(false); }
+
+void CMainFrame::OnUpdateCheckNow(CCmdUI* ui) { ui->Enable(m_pScheduler->CanCheckNow(ui->m_nID)); }
+
+void CMainFrame::OnStopSounds() { m_host.StopAllSounds(); }
+
+void CMainFrame::OnSilentMode() { m_host.SetSilentMode(!m_host.IsSilentMode()); }
+
+void CMainFrame::OnUpdateSilentMode(CCmdUI* ui) { ui->SetCheck(m_host.IsSilentMode() ? 1 : 0); }
+
+void CMainFrame::OnUpdatePause(CCmdUI* ui) {
+    ui->SetText(ResSubString(IDS_PAUSE_MENU, IsPaused() ? 1 : 0, '\n').c_str());
+}
+
+// The exit confirmation is a dialog still to come; until then the program
+// ends without asking.
+void CMainFrame::OnExit() { RequestExit(); }
 
 void CMainFrame::OnPause() {
     if (!IsPaused()) {

@@ -9,31 +9,16 @@
 #include <string>
 
 #include "framework/FrameWnd.h"
+#include "postling/res/resource.h"
 #include "postling/shell/Scheduler.h"
 #include "postling/shell/ShellHost.h"
 
 class CAccount;
 
-// Resource and command identifiers of the frame.
-constexpr UINT IDR_MAINFRAME = 103;
-constexpr UINT ID_MAIL_LIST = 32773;
-constexpr UINT ID_SETTINGS = 32771;
-constexpr UINT ID_ERRORS = 32800;
-constexpr UINT ID_STOP_SOUNDS = 32805;
-constexpr UINT ID_SILENT_MODE = 32804;
-constexpr UINT ID_PAUSE = 32802;
-constexpr UINT ID_EXIT = 32806;
-
 constexpr UINT_PTR kSchedulerTimer = 1;  // 1000 ms
 constexpr UINT_PTR kIconTimer = 2;       // 250 ms
 constexpr UINT kTrayIconId = 1;
 constexpr int kHotKeyId = 1;
-
-// String table entries of the frame.
-constexpr UINT IDS_TRAY_PAUSED = 10056;   // tooltip while paused
-constexpr UINT IDS_TIP_NEW_MAIL = 10057;  // tip text, "%s" the count text
-constexpr UINT IDS_MAIL_COUNT = 10060;    // count nouns, eight lines
-constexpr UINT IDS_PAUSE_MENU = 12004;    // "pause\nresume"
 
 class CMainFrame : public CFrameWnd {
 public:
@@ -48,8 +33,9 @@ public:
     explicit CMainFrame(ShellHost& host, std::unique_ptr<CScheduler> scheduler = nullptr);
     ~CMainFrame() override;
 
-    // Creates the hidden frame from resource 103. On failure the object
-    // stays the caller's to delete, even when the window existed for a while.
+    // Creates the hidden frame from resource IDR_MAINFRAME. On failure the
+    // object stays the caller's to delete, even when the window existed for
+    // a while.
     bool CreateHidden();
 
     // "N писем (M новых)" from the string table.
@@ -70,10 +56,11 @@ public:
     void OnClearMessages(CAccount* account);
     void OnAskPassword(CAccount* account);
 
-    // Command 32802.
+    // Command ID_PAUSE.
     void OnPause();
     bool IsPaused() const { return m_pScheduler->IsPaused(); }
-    // Commands 20000 to 20064; a pause ends first for 20000.
+    // Commands ID_CHECK_ALL to ID_CHECK_ACCOUNT_LAST; a pause ends first
+    // for every one that can start a check.
     void OnCheckNow(UINT id);
     // The tray popup as the tray menu shows it (caller destroys the menu
     // returned; the popup is its first submenu).
@@ -97,9 +84,12 @@ public:
 
 protected:
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
-    int OnCreate(CREATESTRUCTA* cs) override;
-    void OnDestroy() override;
-    void OnTimer(UINT_PTR id) override;
+
+    // WM_CREATE: the icons, the tray icon, the timers and the hot key;
+    // WM_DESTROY takes them away again.
+    LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+    void OnDestroy();
+    LRESULT OnTimer(WPARAM id, LPARAM lParam);
 
     // The windows and programs a reaction opens. The message list, the
     // errors window and the tip are windows of their own; until they are
@@ -115,8 +105,34 @@ protected:
     // Posts the framework's exit command to the frame.
     virtual void RequestExit();
 
+    const MessageMap* GetMessageMap() const override;
+    static const MessageMap messageMap;
+    static const MessageMapEntry messageEntries[];
+
 private:
-    void RegisterHandlers();
+    // The registered messages and the other window messages.
+    LRESULT OnIconClickMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnStartSecondInstanceMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCheckInstanceMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnThreadExitingMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDropUnreadFlagMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnAddErrorMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnClearMessagesMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnAskPasswordMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMciNotify(WPARAM wParam, LPARAM lParam);
+
+    // Commands and their update handlers.
+    void OnMailList();
+    void OnErrors();
+    void OnStopSounds();
+    void OnSilentMode();
+    void OnExit();
+    void OnUpdateNotYet(CCmdUI* ui);
+    void OnUpdateCheckNow(CCmdUI* ui);
+    void OnUpdateSilentMode(CCmdUI* ui);
+    void OnUpdatePause(CCmdUI* ui);
+
     void OnTrayMenu();
     CAccount* FindAccount(LPARAM lParam);
     int RunningChecks() const;

@@ -10,15 +10,11 @@
 #include <string>
 
 #include "postling/model/Clock.h"
+#include "postling/res/resource.h"
 
 class CAccount;
 class CAccountList;
 class ProgramSettings;
-
-// Command identifiers of the check-now commands.
-constexpr UINT ID_CHECK_ALL = 20000;
-constexpr UINT ID_CHECK_ACCOUNT_FIRST = 20001;  // account 0
-constexpr UINT ID_CHECK_ACCOUNT_LAST = 20064;
 
 class CScheduler {
 public:

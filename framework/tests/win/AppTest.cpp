@@ -52,6 +52,41 @@ private:
     bool* m_deleted;
 };
 
+// What the update handler of IdleFrame does; it outlives the frame.
+struct IdleState {
+    bool enabled = false;
+    bool closeOnUpdate = false;
+    int updates = 0;
+};
+
+// A child control's command 300 with an update handler that enables it as
+// the state says and may end the loop.
+class IdleFrame : public MainFrame {
+public:
+    IdleFrame(bool* deleted, IdleState* state) : MainFrame(deleted), m_state(state) {}
+
+protected:
+    void OnButton() {}
+    void OnUpdateButton(CCmdUI* ui) {
+        ++m_state->updates;
+        ui->Enable(m_state->enabled);
+        if (m_state->closeOnUpdate) PostMessage(WM_CLOSE);
+    }
+
+    IdleState* m_state;
+
+    const MessageMap* GetMessageMap() const override { return &messageMap; }
+    static const MessageMap messageMap;
+    static const MessageMapEntry messageEntries[];
+};
+
+const MessageMapEntry IdleFrame::messageEntries[] = {
+    On::Command<&IdleFrame::OnButton>(300),
+    On::Update<&IdleFrame::OnUpdateButton>(300),
+    On::End(),
+};
+const MessageMap IdleFrame::messageMap = {&CFrameWnd::messageMap, IdleFrame::messageEntries};
+
 TEST(Application, IsTheGlobalObjectWhileItLives) {
     EXPECT_EQ(AfxGetApp(), nullptr);
     {
@@ -144,36 +179,31 @@ TEST(Application, ClosingAnotherFrameDoesNotEndTheLoop) {
 TEST(Application, IdleRunsUpdateHandlersOfChildControls) {
     TestApp app;
     bool deleted = false;
-    auto* frame = new MainFrame(&deleted);
+    IdleState state;
+    auto* frame = new IdleFrame(&deleted, &state);
     ASSERT_TRUE(frame->Create(nullptr, "main", WS_OVERLAPPEDWINDOW));
     HWND button = CreateWindowExA(0, "BUTTON", "button", WS_CHILD, 0, 0, 80, 20, frame->m_hWnd,
                                   reinterpret_cast<HMENU>(300), GetModuleHandleA(nullptr), nullptr);
-    bool enabled = false;
-    int updates = 0;
-    frame->AddCommand(300, [] {}, [&](CCmdUI* ui) {
-        ++updates;
-        ui->Enable(enabled);
-    });
     EXPECT_TRUE(IsWindowEnabled(button));
+    app.OnIdle(0);  // a hidden frame runs no update handlers
+    EXPECT_EQ(state.updates, 0);
+    EXPECT_TRUE(IsWindowEnabled(button));
+    frame->ShowWindow(SW_SHOWNOACTIVATE);
     app.OnIdle(0);
-    EXPECT_EQ(updates, 1);
+    EXPECT_EQ(state.updates, 1);
     EXPECT_FALSE(IsWindowEnabled(button));
     app.OnIdle(1);  // later idle calls of the same period do not repeat it
-    EXPECT_EQ(updates, 1);
+    EXPECT_EQ(state.updates, 1);
 
     // In the loop: once the queue is empty, idle time updates the control
     // again; this time the handler ends the loop.
     app.m_pMainWnd = frame;
     app.idleCounts.clear();
-    enabled = true;
-    frame->AddUpdateHandler(300, [&](CCmdUI* ui) {
-        ++updates;
-        ui->Enable(enabled);
-        frame->PostMessage(WM_CLOSE);
-    });
+    state.enabled = true;
+    state.closeOnUpdate = true;
     frame->PostMessage(WM_NULL);
     EXPECT_EQ(app.RunLimited(), 1000);
-    EXPECT_EQ(updates, 2);
+    EXPECT_EQ(state.updates, 2);
     EXPECT_TRUE(IsWindowEnabled(button) || deleted);
     ASSERT_FALSE(app.idleCounts.empty());
     EXPECT_EQ(app.idleCounts.front(), 0);

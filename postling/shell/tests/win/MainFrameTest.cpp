@@ -282,7 +282,7 @@ TEST_F(MainFrameTest, PauseShowsThePausedIconAndResumeMakesEveryAccountDue) {
     EXPECT_EQ(frame->GetTrayTip(), Cp1251("V&&S Post Sentry: приостановлен"));
     CCmdUI ui;
     ui.m_nID = ID_PAUSE;
-    ASSERT_TRUE(frame->OnCmdMsg(ID_PAUSE, &ui));
+    ASSERT_TRUE(frame->OnCmdMsg(ID_PAUSE, CmdAction::Update, &ui));
     EXPECT_EQ(ui.m_strText, Cp1251("Возобновить"));
 
     // A check that ends while paused leaves the paused icon and tooltip.
@@ -305,7 +305,7 @@ TEST_F(MainFrameTest, PauseShowsThePausedIconAndResumeMakesEveryAccountDue) {
     EXPECT_LE(b.m_timeNextCheck, clock.now);
     ui = CCmdUI();
     ui.m_nID = ID_PAUSE;
-    frame->OnCmdMsg(ID_PAUSE, &ui);
+    frame->OnCmdMsg(ID_PAUSE, CmdAction::Update, &ui);
     EXPECT_EQ(ui.m_strText, Cp1251("Приостановить"));
     clock.now += 1;
     sched->OnSchedulerTick();
@@ -338,6 +338,7 @@ TEST_F(MainFrameTest, CheckOneAccountByItsCommand) {
     CAccount& b = host.AddAccount("b");
     EXPECT_TRUE(frame->IsCommandEnabled(20002));
     EXPECT_FALSE(frame->IsCommandEnabled(20003));  // no third account
+    EXPECT_TRUE(frame->IsCommandEnabled(ID_CHECK_ALL));
     frame->SendMessage(WM_COMMAND, 20002, 0);
     EXPECT_EQ(sched->m_started, (std::vector<std::string>{"b"}));
     EXPECT_TRUE(b.IsBusy());
@@ -371,6 +372,9 @@ TEST_F(MainFrameTest, TrayMenuHasTheAccountsAndTheFixedItems) {
     EXPECT_EQ(GetMenuItemID(checkNow, 3), 20002u);
     GetMenuStringA(checkNow, 3, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "R&&D");
+    // The framework's commands, which the resource script names by copies of its own.
+    EXPECT_EQ(GetMenuItemID(popup, 6), ID_HELP_FINDER);
+    EXPECT_EQ(GetMenuItemID(popup, 7), ID_APP_ABOUT);
     DestroyMenu(menu);
     EXPECT_EQ(host.m_stops, 0);
 }
@@ -422,13 +426,28 @@ TEST_F(MainFrameTest, ThreadExitingAppliesAPendingReplacement) {
 }
 
 
+// Ends its own creation.
+class FailingFrame : public CMainFrame {
+public:
+    using CMainFrame::CMainFrame;
+    ~FailingFrame() override { *deleted = true; }
+    bool* deleted = nullptr;
+
+protected:
+    LRESULT OnCreate(WPARAM, LPARAM) { return -1; }
+
+    const MessageMap* GetMessageMap() const override { return &messageMap; }
+    static const MessageMap messageMap;
+    static const MessageMapEntry messageEntries[];
+};
+
+const MessageMapEntry FailingFrame::messageEntries[] = {
+    On::Message<&FailingFrame::OnCreate>(WM_CREATE),
+    On::End(),
+};
+const MessageMap FailingFrame::messageMap = {&CMainFrame::messageMap, FailingFrame::messageEntries};
+
 TEST_F(MainFrameTest, AFrameThatFailsToCreateStaysTheCallersToDelete) {
-    struct FailingFrame : CMainFrame {
-        using CMainFrame::CMainFrame;
-        ~FailingFrame() override { *deleted = true; }
-        int OnCreate(CREATESTRUCTA*) override { return -1; }
-        bool* deleted = nullptr;
-    };
     bool deleted = false;
     auto* failing = new FailingFrame(host);
     failing->deleted = &deleted;
