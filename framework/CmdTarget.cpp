@@ -44,9 +44,42 @@ void CCmdUI::SetText(const char* text) {
 
 bool CCmdUI::DoUpdate(CCmdTarget* target, bool disableIfNoHandler) {
     m_bEnableChanged = false;
-    bool known = target && target->OnCmdMsg(m_nID, this);
-    if (!known && disableIfNoHandler) Enable(false);
+    const bool known = target && target->OnCmdMsg(m_nID, CmdAction::Update, this);
+    if (disableIfNoHandler && !m_bEnableChanged)
+        Enable(target && target->OnCmdMsg(m_nID, CmdAction::Probe));
     return known;
+}
+
+// ---- Message maps ----
+
+const MessageMapEntry* AfxFindMessageEntry(const MessageMap* map, MsgKind kind, UINT code, UINT id) {
+    for (; map; map = map->base) {
+        for (const MessageMapEntry* entry = map->entries; entry && entry->kind != MsgKind::End; ++entry) {
+            if (entry->kind != kind) continue;
+            switch (kind) {
+            case MsgKind::Message:
+            case MsgKind::ReflectCommand:
+            case MsgKind::ReflectNotify:
+            case MsgKind::ReflectMessage:
+                if (entry->code == code) return entry;
+                break;
+            case MsgKind::Registered:
+                if (entry->registered && *entry->registered == code && code != 0) return entry;
+                break;
+            case MsgKind::Command:
+            case MsgKind::Update:
+                if (id >= entry->firstId && id <= entry->lastId) return entry;
+                break;
+            case MsgKind::Control:
+            case MsgKind::Notify:
+                if (entry->code == code && id >= entry->firstId && id <= entry->lastId) return entry;
+                break;
+            case MsgKind::End:
+                break;
+            }
+        }
+    }
+    return nullptr;
 }
 
 // ---- CCmdTarget ----
@@ -56,70 +89,28 @@ const CRuntimeClass CCmdTarget::classCCmdTarget = {"CCmdTarget", sizeof(CCmdTarg
 
 const CRuntimeClass* CCmdTarget::GetRuntimeClass() const { return &classCCmdTarget; }
 
+const MessageMapEntry CCmdTarget::messageEntries[] = {On::End()};
+const MessageMap CCmdTarget::messageMap = {nullptr, CCmdTarget::messageEntries};
+
+const MessageMap* CCmdTarget::GetMessageMap() const { return &messageMap; }
+
 CCmdTarget::CCmdTarget() = default;
 CCmdTarget::~CCmdTarget() = default;
 
-void CCmdTarget::AddCommand(UINT id, CommandHandler handler, UpdateHandler update) {
-    Entry& entry = m_commands[id];
-    entry.command = std::move(handler);
-    entry.update = std::move(update);
-}
-
-void CCmdTarget::AddUpdateHandler(UINT id, UpdateHandler update) {
-    m_commands[id].update = std::move(update);
-}
-
-void CCmdTarget::AddCommandRange(UINT first, UINT last, RangeHandler handler, UpdateHandler update) {
-    m_ranges[first] = Range{last, std::move(handler), std::move(update)};
-}
-
-void CCmdTarget::RemoveCommand(UINT id) { m_commands.erase(id); }
-
-bool CCmdTarget::OnCmdMsg(UINT id, CCmdUI* ui) {
-    auto it = m_commands.find(id);
-    if (it != m_commands.end() && (it->second.command || it->second.update)) {
-        const Entry& entry = it->second;
-        if (!ui) {
-            if (!entry.command) return false;
-            // Copied: the handler may replace its own registration.
-            CommandHandler command = entry.command;
-            command();
-            return true;
-        }
-        if (entry.update) {
-            UpdateHandler update = entry.update;
-            update(ui);
-        } else {
-            ui->Enable(true);
-        }
-        return true;
-    }
-    // The range that starts last at or before `id`, then earlier ones.
-    for (auto range = m_ranges.upper_bound(id); range != m_ranges.begin();) {
-        --range;
-        if (id > range->second.last) continue;
-        if (!ui) {
-            if (!range->second.command) continue;
-            RangeHandler command = range->second.command;
-            command(id);
-            return true;
-        }
-        if (range->second.update) {
-            UpdateHandler update = range->second.update;
-            update(ui);
-        } else if (range->second.command) {
-            ui->Enable(true);
-        } else {
-            continue;
-        }
-        return true;
-    }
-    return false;
+bool CCmdTarget::OnCmdMsg(UINT id, CmdAction action, CCmdUI* ui) {
+    const MsgKind kind = action == CmdAction::Update ? MsgKind::Update : MsgKind::Command;
+    const MessageMapEntry* entry = AfxFindMessageEntry(GetMessageMap(), kind, 0, id);
+    if (!entry) return false;
+    if (action == CmdAction::Probe) return true;
+    if (action == CmdAction::Update && !ui) return true;
+    MsgCall call = {WM_COMMAND, id, 0, id, ui, 0};
+    entry->thunk(this, call);
+    return true;
 }
 
 bool CCmdTarget::IsCommandEnabled(UINT id) {
     CCmdUI state;
     state.m_nID = id;
-    if (!OnCmdMsg(id, &state)) return false;
-    return state.m_bEnabled;
+    if (OnCmdMsg(id, CmdAction::Update, &state) && state.m_bEnableChanged) return state.m_bEnabled;
+    return OnCmdMsg(id, CmdAction::Probe);
 }

@@ -1,15 +1,14 @@
-// Command targets and the command-UI object. A target keeps a table of
-// command handlers, each optionally with an update handler that decides
-// whether the command is enabled, checked or how its menu item reads.
+// Command targets and the command-UI object. A target finds its command
+// handlers, and the update handlers that decide whether a command is
+// enabled, checked or how its menu item reads, in its message maps.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
-#include <map>
 #include <string>
 
 #include "FwExport.h"
+#include "MessageMap.h"
 #include "Object.h"
 
 // The framework's standard command identifiers.
@@ -37,10 +36,10 @@ public:
     virtual void SetCheck(int check = 1);
     virtual void SetText(const char* text);
 
-    // Runs the target's update handler for m_nID. A command with a handler
-    // but no update handler is enabled; one with neither is disabled when
-    // `disableIfNoHandler`, else left as it is. True when the target knew
-    // the command.
+    // Runs the target's update handler for m_nID. With `disableIfNoHandler`,
+    // a state the handler did not set (or no handler at all) becomes
+    // enabled exactly when the command has a command handler. True when an
+    // update handler ran.
     bool DoUpdate(CCmdTarget* target, bool disableIfNoHandler);
 
     UINT m_nID = 0;
@@ -56,46 +55,32 @@ public:
     std::string m_strText;
 };
 
+// What OnCmdMsg is asked to do with a command.
+enum class CmdAction {
+    Execute,  // run its command handler
+    Update,   // run its update handler on the CCmdUI
+    Probe,    // only say whether it has a command handler
+};
+
 class FW_API CCmdTarget : public CObject {
 public:
-    using CommandHandler = std::function<void()>;
-    using RangeHandler = std::function<void(UINT id)>;
-    using UpdateHandler = std::function<void(CCmdUI* ui)>;
-
     CCmdTarget();
     ~CCmdTarget() override;
 
-    // Handlers of one command; a later registration of the same id replaces
-    // the earlier one. An empty handler leaves that half unset.
-    void AddCommand(UINT id, CommandHandler handler, UpdateHandler update = {});
-    void AddUpdateHandler(UINT id, UpdateHandler update);
-    // Handlers of every command first..last that has no handler of its own.
-    void AddCommandRange(UINT first, UINT last, RangeHandler handler, UpdateHandler update = {});
-    void RemoveCommand(UINT id);
+    // Looks the command up in the message maps of this target (Command and
+    // Update entries). True when a handler of the asked kind exists (and,
+    // for Execute and Update, ran). Derived targets pass commands they do
+    // not handle on along their routing.
+    virtual bool OnCmdMsg(UINT id, CmdAction action, CCmdUI* ui = nullptr);
 
-    // With `ui` null, runs the command handler of `id`; otherwise runs its
-    // update handler on `ui` (a command with only a command handler is
-    // enabled). False when this target has no handler for `id`; derived
-    // targets pass such commands on along their routing.
-    virtual bool OnCmdMsg(UINT id, CCmdUI* ui);
-
-    // Whether the command is enabled now, by its update handler (true when
-    // it has none but a command handler; false when it is unknown).
+    // Whether the command is enabled now: by its update handler, else by
+    // whether it has a command handler.
     bool IsCommandEnabled(UINT id);
+
+    virtual const MessageMap* GetMessageMap() const;
+    static const MessageMap messageMap;
+    static const MessageMapEntry messageEntries[];
 
     const CRuntimeClass* GetRuntimeClass() const override;
     static const CRuntimeClass classCCmdTarget;
-
-private:
-    struct Entry {
-        CommandHandler command;
-        UpdateHandler update;
-    };
-    struct Range {
-        UINT last;
-        RangeHandler command;
-        UpdateHandler update;
-    };
-    std::map<UINT, Entry> m_commands;
-    std::map<UINT, Range> m_ranges;  // by first id
 };

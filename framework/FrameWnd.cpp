@@ -11,6 +11,17 @@ const CRuntimeClass CFrameWnd::classCFrameWnd = {"CFrameWnd", sizeof(CFrameWnd),
 
 const CRuntimeClass* CFrameWnd::GetRuntimeClass() const { return &classCFrameWnd; }
 
+const MessageMapEntry CFrameWnd::messageEntries[] = {
+    On::Message<&CFrameWnd::OnClose>(WM_CLOSE),
+    On::Message<&CFrameWnd::OnQueryEndSession>(WM_QUERYENDSESSION),
+    On::Message<&CFrameWnd::OnEndSession>(WM_ENDSESSION),
+    On::Message<&CFrameWnd::OnHelpPromptAddr>(WM_HELPPROMPTADDR),
+    On::End(),
+};
+const MessageMap CFrameWnd::messageMap = {&CWnd::messageMap, CFrameWnd::messageEntries};
+
+const MessageMap* CFrameWnd::GetMessageMap() const { return &messageMap; }
+
 CFrameWnd::CFrameWnd() { m_bAutoMenuEnable = true; }
 
 CFrameWnd::~CFrameWnd() = default;
@@ -27,6 +38,7 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent) {
     if (HINSTANCE module = AfxFindResourceHandle(name, RT_GROUP_ICON))
         m_hClassIcon = ::LoadIconA(module, name);
     bool hasMenu = AfxFindResourceHandle(name, RT_MENU) != nullptr;
+    LoadAccelTable(resourceId);
     return Create(nullptr, title.c_str(), style, rectDefault, parent, hasMenu ? name : nullptr, 0);
 }
 
@@ -57,24 +69,43 @@ bool CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs) {
     return cs.lpszClass != nullptr;
 }
 
-bool CFrameWnd::OnCmdMsg(UINT id, CCmdUI* ui) {
-    if (CWnd::OnCmdMsg(id, ui)) return true;
-    CWinApp* app = AfxGetApp();
-    return app && app->OnCmdMsg(id, ui);
+bool CFrameWnd::LoadAccelTable(UINT id) {
+    LPCSTR name = MAKEINTRESOURCEA(id);
+    HINSTANCE module = AfxFindResourceHandle(name, RT_ACCELERATOR);
+    HACCEL table = module ? LoadAcceleratorsA(module, name) : nullptr;
+    if (table) m_hAccelTable = table;  // resources: freed with their module
+    return table != nullptr;
 }
 
-LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    // The session messages reach the application through the main frame;
-    // registered handlers still come first.
+bool CFrameWnd::PreTranslateMessage(MSG* msg) {
+    if (m_hAccelTable && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
+        TranslateAcceleratorA(m_hWnd, m_hAccelTable, msg))
+        return true;
+    return CWnd::PreTranslateMessage(msg);
+}
+
+bool CFrameWnd::OnCmdMsg(UINT id, CmdAction action, CCmdUI* ui) {
+    if (CWnd::OnCmdMsg(id, action, ui)) return true;
     CWinApp* app = AfxGetApp();
-    const bool mainFrame = app && app->m_pMainWnd == this && !HasMessageHandler(message);
-    if (message == WM_QUERYENDSESSION && mainFrame) return app->SaveAllModified() ? TRUE : FALSE;
-    if (message == WM_ENDSESSION && mainFrame) {
-        // The process may be ended without a WM_QUIT: the exit steps run now.
-        if (wParam) app->ExitInstance();
-        return 0;
-    }
-    return CWnd::WindowProc(message, wParam, lParam);
+    return app && app->OnCmdMsg(id, action, ui);
+}
+
+LRESULT CFrameWnd::OnQueryEndSession(WPARAM, LPARAM) {
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this) return app->SaveAllModified() ? TRUE : FALSE;
+    return TRUE;
+}
+
+LRESULT CFrameWnd::OnEndSession(WPARAM wParam, LPARAM) {
+    // The process may be ended without a WM_QUIT: the exit steps run now.
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this && wParam) app->ExitInstance();
+    return 0;
+}
+
+LRESULT CFrameWnd::OnHelpPromptAddr(WPARAM, LPARAM) {
+    CWinApp* app = AfxGetApp();
+    return app ? reinterpret_cast<LRESULT>(&app->m_dwPromptContext) : 0;
 }
 
 void CFrameWnd::OnClose() {

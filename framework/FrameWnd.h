@@ -31,9 +31,15 @@ public:
                 DWORD exStyle = 0);
 
     // Own commands first, then the application's.
-    bool OnCmdMsg(UINT id, CCmdUI* ui) override;
+    bool OnCmdMsg(UINT id, CmdAction action, CCmdUI* ui = nullptr) override;
+    // The frame's accelerators (LoadFrame's resource, or LoadAccelTable).
+    bool PreTranslateMessage(MSG* msg) override;
+    // Accelerator table `id` of the resource chain; false when missing.
+    bool LoadAccelTable(UINT id);
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    const MessageMap* GetMessageMap() const override;
+    static const MessageMap messageMap;
+    static const MessageMapEntry messageEntries[];
 
     static const RECT rectDefault;
     const CRuntimeClass* GetRuntimeClass() const override;
@@ -44,11 +50,18 @@ protected:
     // cursor, window background, the icon of LoadFrame), with the sunken
     // client edge. Derived frames change either here.
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
+    void PostNcDestroy() override;
+
     // The main window asks the application to save first; then the window
     // is destroyed.
-    void OnClose() override;
-    void PostNcDestroy() override;
+    void OnClose();
+    // The session messages reach the application through the main frame.
+    LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
+    // WM_HELPPROMPTADDR: the address of the application's help-context word.
+    LRESULT OnHelpPromptAddr(WPARAM wParam, LPARAM lParam);
 
     UINT m_nIDResource = 0;
     HICON m_hClassIcon = nullptr;
+    HACCEL m_hAccelTable = nullptr;
 };

@@ -14,7 +14,8 @@ CWinApp* g_app = nullptr;
 constexpr UINT kAppTitleString = 57344;
 
 BOOL CALLBACK SendIdleUpdate(HWND window, LPARAM) {
-    if (CWnd* wnd = CWnd::FromHandlePermanent(window)) {
+    CWnd* wnd = CWnd::FromHandlePermanent(window);
+    if (wnd && IsWindowVisible(window)) {
         wnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
         wnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, true);
     }
@@ -52,11 +53,20 @@ const CRuntimeClass CWinApp::classCWinApp = {"CWinApp", sizeof(CWinApp), &CCmdTa
 
 const CRuntimeClass* CWinApp::GetRuntimeClass() const { return &classCWinApp; }
 
+const MessageMapEntry CWinApp::messageEntries[] = {
+    On::Command<&CWinApp::OnAppExit>(ID_APP_EXIT),
+    On::End(),
+};
+const MessageMap CWinApp::messageMap = {&CCmdTarget::messageMap, CWinApp::messageEntries};
+
+const MessageMap* CWinApp::GetMessageMap() const { return &messageMap; }
+
+bool CWinApp::WinHelp(DWORD_PTR, UINT) { return false; }
+
 CWinApp::CWinApp(const char* appName) {
     if (appName) m_strAppName = appName;
     m_hInstance = GetModuleHandleA(nullptr);
     g_app = this;
-    AddCommand(ID_APP_EXIT, [this] { OnAppExit(); });
 }
 
 CWinApp::~CWinApp() {

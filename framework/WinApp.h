@@ -15,6 +15,11 @@
 
 class CWnd;
 
+// Asks a window for the address of its help-context word (a DWORD*), or 0.
+constexpr UINT WM_HELPPROMPTADDR = 0x0376;
+// The framework's base of prompt help IDs.
+constexpr DWORD HID_BASE_PROMPT = 0x30000;
+
 // The command line, one argument at a time. A switch is an argument that
 // begins with "/" or "-"; ParseParam gets it without that character.
 class FW_API CCommandLineInfo {
@@ -46,7 +51,8 @@ public:
     virtual int ExitInstance();
     // Called while the queue is empty with 0, 1, 2, ... until it returns
     // false; a message resets the count. Count 0 sends WM_IDLEUPDATECMDUI
-    // to every top-level framework window of this thread and its descendants.
+    // to every visible top-level framework window of this thread and its
+    // descendants.
     virtual bool OnIdle(long count);
     // Offers the message to the framework windows from its target up to
     // the top-level window; true when one of them handled it.
@@ -57,6 +63,14 @@ public:
 
     // ID_APP_EXIT: closes the main window.
     void OnAppExit();
+
+    // Help: opens the help file at `data` (a context or a command's data)
+    // with the WinHelp command `command`. The framework's own does nothing
+    // and returns false; the program overrides it.
+    virtual bool WinHelp(DWORD_PTR data, UINT command = HELP_CONTEXT);
+    // The help-context word: the help ID of the prompt being shown, 0 when
+    // none (WM_HELPPROMPTADDR answers its address).
+    DWORD m_dwPromptContext = 0;
 
     // The registry key below HKEY_CURRENT_USER\Software under which the
     // profile lives; the profile name becomes the application title.
@@ -85,6 +99,10 @@ public:
     // `info`; the second form takes the arguments given.
     void ParseCommandLine(CCommandLineInfo& info);
     static void ParseCommandLine(CCommandLineInfo& info, int argc, const char* const* argv);
+
+    const MessageMap* GetMessageMap() const override;
+    static const MessageMap messageMap;
+    static const MessageMapEntry messageEntries[];
 
     const CRuntimeClass* GetRuntimeClass() const override;
     static const CRuntimeClass classCWinApp;

@@ -1,10 +1,12 @@
 #include "Wnd.h"
 
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <set>
 #include <vector>
 
+#include "FrameWnd.h"
 #include "WinApp.h"
 
 namespace {
@@ -24,7 +26,7 @@ thread_local HHOOK t_createHook = nullptr;
 }  // namespace
 
 LRESULT CALLBACK FwCreateHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && t_creating) {
+    if (code == HCBT_CREATEWND && t_creating && !t_creating->m_hWnd) {
         CWnd* wnd = t_creating;
         t_creating = nullptr;
         HWND window = reinterpret_cast<HWND>(wParam);
@@ -55,7 +57,15 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT FwDispatch(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam) {
     ++wnd->m_nActiveCalls;
-    LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    LRESULT result = 0;
+    if (message == WM_NCDESTROY) {
+        // Always the window's own processing first: a subclassed control
+        // frees its data here.
+        result = wnd->DefWindowProc(message, wParam, lParam);
+        wnd->FinishNcDestroy();
+    } else {
+        result = wnd->WindowProc(message, wParam, lParam);
+    }
     // The window died under this call: the outermost call ends the object.
     if (--wnd->m_nActiveCalls == 0 && wnd->m_bPostNcDestroyPending) {
         wnd->m_bPostNcDestroyPending = false;
@@ -103,6 +113,15 @@ const CRuntimeClass CWnd::classCWnd = {"CWnd", sizeof(CWnd), &CCmdTarget::classC
 
 const CRuntimeClass* CWnd::GetRuntimeClass() const { return &classCWnd; }
 
+const MessageMapEntry CWnd::messageEntries[] = {
+    On::Message<&CWnd::OnInitMenuPopup>(WM_INITMENUPOPUP),
+    On::Message<&CWnd::OnIdleUpdateCmdUI>(WM_IDLEUPDATECMDUI),
+    On::End(),
+};
+const MessageMap CWnd::messageMap = {&CCmdTarget::messageMap, CWnd::messageEntries};
+
+const MessageMap* CWnd::GetMessageMap() const { return &messageMap; }
+
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
@@ -141,6 +160,7 @@ bool CWnd::SubclassWindow(HWND window) {
     if (!IsWindow(window) || GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId())
         return false;
     if (!Attach(window)) return false;
+    PreSubclassWindow();
     auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
     if (own != AfxWndProc) {
         m_pfnSuper = own;
@@ -148,6 +168,14 @@ bool CWnd::SubclassWindow(HWND window) {
     }
     return true;
 }
+
+bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
+    if (!parent || !parent->m_hWnd) return false;
+    HWND control = ::GetDlgItem(parent->m_hWnd, static_cast<int>(id));
+    return control && SubclassWindow(control);
+}
+
+void CWnd::PreSubclassWindow() {}
 
 HWND CWnd::UnsubclassWindow() {
     if (m_hWnd && m_pfnSuper)
@@ -174,14 +202,20 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     cs.lpCreateParams = param;
     if (!PreCreateWindow(cs)) return false;
 
+    HWND window = CreateAttached([&cs] {
+        return CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x,
+                               cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    });
+    return window != nullptr;
+}
+
+HWND CWnd::CreateAttached(const std::function<HWND()>& create) {
     CWnd* outer = t_creating;
-    bool ownHook = !t_createHook;
+    const bool ownHook = !t_createHook;
     if (ownHook) t_createHook = SetWindowsHookExA(WH_CBT, FwCreateHook, nullptr, GetCurrentThreadId());
     t_creating = this;
     ++m_nActiveCalls;  // a window that dies during creation leaves the object alone
-    HWND window = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
-                                  cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
-                                  cs.lpCreateParams);
+    HWND window = create();
     --m_nActiveCalls;
     t_creating = outer;
     if (ownHook) {
@@ -189,7 +223,8 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
         t_createHook = nullptr;
     }
     m_bPostNcDestroyPending = false;
-    return window != nullptr;
+    if (!window && m_hWnd) Detach();
+    return window;
 }
 
 bool CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
@@ -209,11 +244,6 @@ bool CWnd::DestroyWindow() {
     return ::DestroyWindow(m_hWnd) != FALSE;
 }
 
-void CWnd::AddMessageHandler(UINT message, MessageHandler handler) {
-    if (handler) m_messageHandlers[message] = std::move(handler);
-    else m_messageHandlers.erase(message);
-}
-
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::SendMessageA(m_hWnd, message, wParam, lParam);
 }
@@ -222,20 +252,25 @@ bool CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::PostMessageA(m_hWnd, message, wParam, lParam) != FALSE;
 }
 
-void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, bool deep) {
+namespace {
+
+void SendToDescendants(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, bool deep,
+                       bool onlyPermanent) {
     std::vector<HWND> children;
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         children.push_back(child);
     for (HWND child : children) {
         if (!IsWindow(child)) continue;
-        ::SendMessageA(child, message, wParam, lParam);
-        if (deep) {
-            CWnd temporary;  // walks the child's children without owning it
-            temporary.m_hWnd = child;
-            temporary.SendMessageToDescendants(message, wParam, lParam, true);
-            temporary.m_hWnd = nullptr;
-        }
+        if (!onlyPermanent || CWnd::FromHandlePermanent(child)) ::SendMessageA(child, message, wParam, lParam);
+        if (deep) SendToDescendants(child, message, wParam, lParam, true, onlyPermanent);
     }
+}
+
+}  // namespace
+
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, bool deep,
+                                    bool onlyPermanent) {
+    SendToDescendants(m_hWnd, message, wParam, lParam, deep, onlyPermanent);
 }
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse) { return ::SetTimer(m_hWnd, id, elapse, nullptr); }
@@ -260,9 +295,81 @@ HWND CWnd::GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
 CWnd* CWnd::GetParent() const { return FromHandlePermanent(::GetParent(m_hWnd)); }
 
+UINT CWnd::GetDlgCtrlID() const { return static_cast<UINT>(::GetDlgCtrlID(m_hWnd)); }
+
+CWnd* CWnd::GetOwner() const {
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    return FromHandlePermanent(owner ? owner : ::GetParent(m_hWnd));
+}
+
+CFrameWnd* CWnd::GetParentFrame() const {
+    for (HWND window = ::GetParent(m_hWnd); window; window = ::GetParent(window)) {
+        CWnd* wnd = FromHandlePermanent(window);
+        if (wnd && wnd->IsKindOf(&CFrameWnd::classCFrameWnd)) return static_cast<CFrameWnd*>(wnd);
+    }
+    return nullptr;
+}
+
+bool CWnd::EnableWindow(bool enable) { return ::EnableWindow(m_hWnd, enable) != FALSE; }
+
+bool CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
+
+HWND CWnd::SetFocus() { return ::SetFocus(m_hWnd); }
+
+void CWnd::Invalidate(bool erase) { ::InvalidateRect(m_hWnd, nullptr, erase); }
+
+void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
+
+void CWnd::GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+
+void CWnd::GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
+
+DWORD CWnd::GetStyle() const { return static_cast<DWORD>(GetWindowLongA(m_hWnd, GWL_STYLE)); }
+
+DWORD CWnd::GetExStyle() const { return static_cast<DWORD>(GetWindowLongA(m_hWnd, GWL_EXSTYLE)); }
+
+namespace {
+
+bool ModifyLong(HWND window, int index, DWORD remove, DWORD add, UINT swpFlags) {
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(window, index));
+    const DWORD changed = (style & ~remove) | add;
+    if (changed == style) return false;
+    SetWindowLongA(window, index, static_cast<LONG>(changed));
+    if (swpFlags)
+        SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    return true;
+}
+
+}  // namespace
+
+bool CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
+    return ModifyLong(m_hWnd, GWL_STYLE, remove, add, swpFlags);
+}
+
+bool CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags) {
+    return ModifyLong(m_hWnd, GWL_EXSTYLE, remove, add, swpFlags);
+}
+
+HFONT CWnd::GetFont() const { return reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)); }
+
+void CWnd::SetFont(HFONT font, bool redraw) {
+    ::SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
+}
+
+int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
+    std::string title;
+    if (!caption) {
+        CWinApp* app = AfxGetApp();
+        title = app ? app->m_strAppName : std::string();
+        caption = title.c_str();
+    }
+    return ::MessageBoxA(m_hWnd, text, caption, type);
+}
+
 void CWnd::UpdateDialogControls(CCmdTarget* target, bool disableIfNoHandler) {
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        UINT id = static_cast<UINT>(GetDlgCtrlID(child));
+        UINT id = static_cast<UINT>(::GetDlgCtrlID(child));
         if (id == 0 || id == static_cast<UINT>(-1)) continue;
         CCmdUI ui;
         ui.m_nID = id;
@@ -304,60 +411,127 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    auto handler = m_messageHandlers.find(message);
-    if (handler != m_messageHandlers.end()) {
-        MessageHandler call = handler->second;  // may replace itself
-        return call(wParam, lParam);
-    }
+    LRESULT result = 0;
+    if (OnWndMsg(message, wParam, lParam, &result)) return result;
+    return DefWindowProc(message, wParam, lParam);
+}
+
+namespace {
+
+// The control a parent message is about, for the messages a control
+// handles itself; null for others.
+HWND ReflectedControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        return OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam));
-    case WM_DESTROY:
-        OnDestroy();
-        return 0;
-    case WM_NCDESTROY:
-        OnNcDestroy();
-        return 0;
-    case WM_CLOSE:
-        OnClose();
-        return 0;
-    case WM_TIMER:
-        OnTimer(static_cast<UINT_PTR>(wParam));
-        return 0;
-    case WM_COMMAND:
-        if (OnCommand(wParam, lParam)) return 0;
-        return Default();
-    case WM_INITMENUPOPUP:
-        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam) != 0);
-        return 0;
-    case WM_IDLEUPDATECMDUI:
-        OnIdleUpdateCmdUI();
-        return 0;
-    default:
-        return Default();
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        return reinterpret_cast<HWND>(lParam);
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        return wParam && item && item->CtlType != ODT_MENU ? item->hwndItem : nullptr;
     }
+    case WM_MEASUREITEM: {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        return wParam && item && item->CtlType != ODT_MENU ? ::GetDlgItem(parent, static_cast<int>(item->CtlID))
+                                                           : nullptr;
+    }
+    case WM_COMPAREITEM: {
+        auto* item = reinterpret_cast<COMPAREITEMSTRUCT*>(lParam);
+        return item ? item->hwndItem : nullptr;
+    }
+    case WM_DELETEITEM: {
+        auto* item = reinterpret_cast<DELETEITEMSTRUCT*>(lParam);
+        return item ? item->hwndItem : nullptr;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == WM_COMMAND) {
+        *result = 0;
+        return OnCommand(wParam, lParam);
+    }
+    if (message == WM_NOTIFY) return lParam != 0 && OnNotify(wParam, lParam, result);
+    if (HWND control = ReflectedControl(m_hWnd, message, wParam, lParam)) {
+        CWnd* child = control != m_hWnd ? FromHandlePermanent(control) : nullptr;
+        if (child && child->OnChildNotify(message, wParam, lParam, result)) return true;
+    }
+    const MessageMap* map = GetMessageMap();
+    const MessageMapEntry* entry = message >= 0xC000
+                                       ? AfxFindMessageEntry(map, MsgKind::Registered, message, 0)
+                                       : AfxFindMessageEntry(map, MsgKind::Message, message, 0);
+    if (!entry) return false;
+    MsgCall call = {message, wParam, lParam, 0, nullptr, 0};
+    entry->thunk(this, call);
+    *result = call.result;
+    return true;
+}
+
+bool CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    const MessageMapEntry* entry = nullptr;
+    if (message == WM_COMMAND)
+        entry = AfxFindMessageEntry(GetMessageMap(), MsgKind::ReflectCommand, HIWORD(wParam), 0);
+    else if (message == WM_NOTIFY)
+        entry = AfxFindMessageEntry(GetMessageMap(), MsgKind::ReflectNotify,
+                                    reinterpret_cast<NMHDR*>(lParam)->code, 0);
+    else
+        entry = AfxFindMessageEntry(GetMessageMap(), MsgKind::ReflectMessage, message, 0);
+    if (!entry) return false;
+    MsgCall call = {message, wParam, lParam, GetDlgCtrlID(), nullptr, 0};
+    entry->thunk(this, call);
+    if (result) *result = call.result;
+    return true;
 }
 
 bool CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
-    UINT id = LOWORD(wParam);
-    UINT code = HIWORD(wParam);
+    const UINT id = LOWORD(wParam);
+    const UINT code = HIWORD(wParam);
     HWND control = reinterpret_cast<HWND>(lParam);
-    if (control && code != BN_CLICKED) return OnControlNotify(id, code, control);
+    if (control) {
+        CWnd* child = control != m_hWnd ? FromHandlePermanent(control) : nullptr;
+        if (child && child->OnChildNotify(WM_COMMAND, wParam, lParam, nullptr)) return true;
+        if (const MessageMapEntry* entry = AfxFindMessageEntry(GetMessageMap(), MsgKind::Control, code, id)) {
+            MsgCall call = {WM_COMMAND, wParam, lParam, id, nullptr, 0};
+            entry->thunk(this, call);
+            return true;
+        }
+        if (code != BN_CLICKED) return false;
+    }
     // A command disabled by its update handler does not run, however it came.
     CCmdUI state;
     state.m_nID = id;
-    if (OnCmdMsg(id, &state) && !state.m_bEnabled) return true;
-    return OnCmdMsg(id, nullptr);
+    if (OnCmdMsg(id, CmdAction::Update, &state) && state.m_bEnableChanged && !state.m_bEnabled) return true;
+    return OnCmdMsg(id, CmdAction::Execute);
 }
 
-bool CWnd::OnControlNotify(UINT, UINT, HWND) { return false; }
+bool CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    CWnd* child = header->hwndFrom != m_hWnd ? FromHandlePermanent(header->hwndFrom) : nullptr;
+    if (child && child->OnChildNotify(WM_NOTIFY, static_cast<WPARAM>(header->idFrom), lParam, result))
+        return true;
+    const MessageMapEntry* entry = AfxFindMessageEntry(GetMessageMap(), MsgKind::Notify, header->code,
+                                                       static_cast<UINT>(header->idFrom));
+    if (!entry) return false;
+    MsgCall call = {WM_NOTIFY, static_cast<WPARAM>(header->idFrom), lParam,
+                    static_cast<UINT>(header->idFrom), nullptr, 0};
+    entry->thunk(this, call);
+    *result = call.result;
+    return true;
+}
 
-int CWnd::OnCreate(CREATESTRUCTA*) { return static_cast<int>(Default()); }
-
-void CWnd::OnDestroy() { Default(); }
-
-void CWnd::OnNcDestroy() {
-    Default();
+void CWnd::FinishNcDestroy() {
     CWinApp* app = AfxGetApp();
     if (app && app->m_pMainWnd == this) {
         app->m_pMainWnd = nullptr;
@@ -365,6 +539,7 @@ void CWnd::OnNcDestroy() {
     }
     if (m_pfnSuper) UnsubclassWindow();
     else Detach();
+    // The outermost call of FwDispatch (this one included) ends the object.
     if (m_nActiveCalls > 0)
         m_bPostNcDestroyPending = true;
     else
@@ -373,16 +548,10 @@ void CWnd::OnNcDestroy() {
 
 void CWnd::PostNcDestroy() {}
 
-void CWnd::OnClose() { Default(); }
-
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-
-void CWnd::OnInitMenuPopup(HMENU menu, UINT, bool systemMenu) {
-    if (systemMenu) {
-        Default();
-        return;
-    }
-    UpdateMenuCmdUI(menu, m_bAutoMenuEnable);
+LRESULT CWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
+    LRESULT result = Default();
+    if (HIWORD(lParam) == 0) UpdateMenuCmdUI(reinterpret_cast<HMENU>(wParam), m_bAutoMenuEnable);
+    return result;
 }
 
 void CWnd::OnIdleUpdateCmdUI() { UpdateDialogControls(this, false); }
