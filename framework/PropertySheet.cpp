@@ -258,20 +258,25 @@ bool CPropertySheet::Create(CWnd* parent) {
 
 void CPropertySheet::EndDialog(int result) {
     if (!m_hWnd) return;
+    // The system may press the button without a WM_COMMAND of its own.
     ::SendMessageA(m_hWnd, PSM_PRESSBUTTON, result == IDOK ? PSBTN_OK : PSBTN_CANCEL, 0);
+    EndIfFinished(result);
+}
+
+void CPropertySheet::EndIfFinished(int result) {
+    if (!Finished()) return;
+    m_nModalResult = result;
+    if (m_bModal)
+        m_bContinueModal = false;
+    else if (m_hWnd)
+        DestroyWindow();
 }
 
 bool CPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
     const UINT id = LOWORD(wParam);
     if ((id == IDOK || id == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) {
         Default();
-        if (Finished()) {
-            m_nModalResult = static_cast<int>(id);
-            if (m_bModal)
-                m_bContinueModal = false;
-            else
-                DestroyWindow();
-        }
+        EndIfFinished(static_cast<int>(id));
         return true;
     }
     return CWnd::OnCommand(wParam, lParam);

@@ -117,6 +117,9 @@ private:
     void Construct(UINT selectPage);
     bool BuildAndCreate(HWND owner);
     bool Finished() const;
+    // Once the system let the sheet close: the end of the modal loop, or
+    // of a modeless sheet's window.
+    void EndIfFinished(int result);
 
     std::vector<CPropertyPage*> m_pages;
     std::vector<PROPSHEETPAGEA> m_pageHeaders;

@@ -1,0 +1,106 @@
+#include "lumkit/LumDialog.h"
+
+#include <windowsx.h>
+
+#include <string>
+
+#include "framework/ResourceChain.h"
+#include "framework/WinApp.h"
+
+const CRuntimeClass CLumDialog::classCLumDialog = {"CLumDialog", sizeof(CLumDialog), &CDialog::classCDialog,
+                                                   nullptr};
+
+const CRuntimeClass* CLumDialog::GetRuntimeClass() const { return &classCLumDialog; }
+
+const MessageMapEntry CLumDialog::messageEntries[] = {
+    On::Message<&CLumDialog::OnHelpInfo>(WM_HELP),
+    On::Message<&CLumDialog::OnContextMenu>(WM_CONTEXTMENU),
+    On::Message<&CLumDialog::OnInitMenuPopup>(WM_INITMENUPOPUP),
+    On::Message<&CLumDialog::OnActivate>(WM_ACTIVATE),
+    On::Command<&CLumDialog::OnHelp>(IDHELP),
+    On::End(),
+};
+const MessageMap CLumDialog::messageMap = {&CDialog::messageMap, CLumDialog::messageEntries};
+
+const MessageMap* CLumDialog::GetMessageMap() const { return &messageMap; }
+
+CLumDialog::CLumDialog() = default;
+
+CLumDialog::CLumDialog(const char* templateName, CWnd* parent) : CDialog(templateName, parent) {}
+
+CLumDialog::CLumDialog(UINT templateId, CWnd* parent) : CDialog(templateId, parent) {}
+
+CLumDialog::~CLumDialog() = default;
+
+void CLumDialog::DoDataExchange(CDataExchange*) {}
+
+int CLumDialog::CompareItems(CLumListCtrl*, LPARAM, LPARAM) { return 0; }
+
+void CLumDialog::AddContextMenu(UINT controlId, UINT menuId, int defaultItem) {
+    AddContextMenu(controlId, MAKEINTRESOURCEA(menuId), defaultItem);
+}
+
+void CLumDialog::AddContextMenu(UINT controlId, const char* menuName, int defaultItem) {
+    m_contextMenus.Add(controlId, menuName, defaultItem);
+}
+
+void CLumDialog::UpdateControls() {
+    if (!m_hWnd || !IsWindowVisible()) return;
+    SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
+    SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, true, true);
+}
+
+void CLumDialog::FailValidation(UINT controlId, UINT messageId) {
+    ShowMessage(messageId, MB_ICONHAND, static_cast<UINT>(-1));
+    if (HWND control = GetDlgItem(static_cast<int>(controlId))) GotoDlgCtrl(control);
+    AfxThrowUserException();
+}
+
+int CLumDialog::ShowMessage(UINT messageId, UINT type, UINT helpId) {
+    std::string text;
+    AfxLoadString(messageId, text);
+    return ShowMessage(text.c_str(), type, helpId == static_cast<UINT>(-1) ? messageId : helpId);
+}
+
+int CLumDialog::ShowMessage(const char* text, UINT type, UINT helpId) {
+    return LumShowMessage(m_hWnd, text, type, helpId);
+}
+
+bool CLumDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const bool handled = CDialog::OnCommand(wParam, lParam);
+    const UINT code = HIWORD(wParam);
+    if (m_hWnd && (code == 0 || code == EN_CHANGE)) UpdateControls();
+    return handled;
+}
+
+bool CLumDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    const bool handled = CDialog::OnNotify(wParam, lParam, result);
+    UpdateControls();
+    return handled;
+}
+
+LRESULT CLumDialog::OnActivate(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    UpdateControls();
+    return result;
+}
+
+LRESULT CLumDialog::OnContextMenu(WPARAM, LPARAM lParam) {
+    if (ShowContextMenuAt(this, m_contextMenus, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) return 0;
+    return Default();
+}
+
+LRESULT CLumDialog::OnHelpInfo(WPARAM wParam, LPARAM lParam) {
+    if (HandleHelpInfo(this, reinterpret_cast<HELPINFO*>(lParam))) return TRUE;
+    return CDialog::OnHelpInfo(wParam, lParam);
+}
+
+LRESULT CLumDialog::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Default();
+    if (HIWORD(lParam) == 0) LumUpdatePopupMenu(reinterpret_cast<HMENU>(wParam), this);
+    return result;
+}
+
+void CLumDialog::OnHelp() {
+    if (CWinApp* app = AfxGetApp()) app->WinHelp(m_nIDHelp, HELP_CONTEXT);
+}
