@@ -8,6 +8,7 @@ import subprocess
 import sys
 
 REQUIRED = {1, 2, 3, 7, 8, 9, 10, 11, 12, 14, 15, 16, 17, 18, 19, 20, 50, 51}
+REQUIRED |= {4, 5, 6}  # DDX_CheckFlag, DDX_NumberSpin32, DDX_NumberSpin64
 ORDINAL_FLAG = 1 << 63  # PE32+ import thunk: import by ordinal
 
 
