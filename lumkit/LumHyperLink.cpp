@@ -117,7 +117,7 @@ HINSTANCE CLumHyperLink::GotoURL(const char* url, int showCommand) {
     std::size_t argument = command.find("\"%1\"");
     if (argument == std::string::npos) argument = command.find("%1");
     if (argument != std::string::npos) command.resize(argument);
-    
+    command += ' ';
     command += url;
 
     STARTUPINFOA startup = {};
