@@ -13,22 +13,22 @@ public:
     CLumFlatButton();            // 400
     ~CLumFlatButton() override;  // 401
 
-    virtual void DrawItem(DRAWITEMSTRUCT* item);                  // 403
+    virtual void DrawItem(DRAWITEMSTRUCT* item);              // 403
     // The icon drawn instead of the caption, at width x height; the button
     // does not destroy it. A null icon shows the caption again.
-    virtual void SetIcon(HICON icon, int width, int height);      // 409
+    virtual void SetIcon(HICON icon, int width, int height);  // 409
 
-    const CRuntimeClass* GetRuntimeClass() const override;
-    static const CRuntimeClass classCLumFlatButton;
+    const CRuntimeClass* GetRuntimeClass() const override;  // 404
+    static const CRuntimeClass classCLumFlatButton;         // 402
 
-    const MessageMap* GetMessageMap() const override;
-    static const MessageMap messageMap;
-    static const MessageMapEntry messageEntries[];
+    const MessageMap* GetMessageMap() const override;       // 405
+    static const MessageMap messageMap;                     // 410
+    static const MessageMapEntry messageEntries[];          // 411
 
 protected:
-    LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);  // 406
-    LRESULT OnLButtonUp(WPARAM wParam, LPARAM lParam);    // 407
-    LRESULT OnMouseMove(WPARAM wParam, LPARAM lParam);    // 408
+    LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);    // 406
+    LRESULT OnLButtonUp(WPARAM wParam, LPARAM lParam);      // 407
+    LRESULT OnMouseMove(WPARAM wParam, LPARAM lParam);      // 408
     // WM_DRAWITEM sent to the parent about this button.
     LRESULT OnReflectDrawItem(WPARAM wParam, LPARAM lParam);
 

@@ -25,20 +25,20 @@ public:
     // when no browser is registered.
     static HINSTANCE GotoURL(const char* url, int showCommand);  // 507
 
-    const CRuntimeClass* GetRuntimeClass() const override;
-    static const CRuntimeClass classCLumHyperLink;
+    const CRuntimeClass* GetRuntimeClass() const override;  // 504
+    static const CRuntimeClass classCLumHyperLink;          // 502
 
-    const MessageMap* GetMessageMap() const override;
-    static const MessageMap messageMap;
-    static const MessageMapEntry messageEntries[];
+    const MessageMap* GetMessageMap() const override;       // 506
+    static const MessageMap messageMap;                     // 512
+    static const MessageMapEntry messageEntries[];          // 513
 
 protected:
-    void PreSubclassWindow() override;                 // 511
+    void PreSubclassWindow() override;                      // 511
     // WM_CTLCOLORSTATIC sent to the parent about this control.
-    LRESULT CtlColor(WPARAM wParam, LPARAM lParam);    // 503
-    void OnClicked();                                  // 508
-    LRESULT OnMouseMove(WPARAM wParam, LPARAM lParam);  // 509
-    LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);  // 510
+    LRESULT CtlColor(WPARAM wParam, LPARAM lParam);         // 503
+    void OnClicked();                                       // 508
+    LRESULT OnMouseMove(WPARAM wParam, LPARAM lParam);      // 509
+    LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);      // 510
 
     HCURSOR m_hLinkCursor = nullptr;  // the help program's hand, owned; null: the system's
     BOOL m_bHover = FALSE;
