@@ -326,10 +326,14 @@ void SetDefaultValue(HKEY root, const std::string& path, const std::string& valu
 }
 
 // Points HKEY_CLASSES_ROOT\.htm at a file type of the test's own and puts
-// everything back afterwards.
+// everything back afterwards. A value of its own found there is what a
+// killed run left: the key was not there before.
 class HtmBrowser {
 public:
-    HtmBrowser() { saved_ = DefaultValue(HKEY_CLASSES_ROOT, ".htm", &existed_); }
+    HtmBrowser() {
+        saved_ = DefaultValue(HKEY_CLASSES_ROOT, ".htm", &existed_);
+        if (saved_ == kTestFileType) existed_ = false;
+    }
     ~HtmBrowser() {
         RegDeleteTreeA(HKEY_CLASSES_ROOT, kTestFileType);
         if (!existed_) {
