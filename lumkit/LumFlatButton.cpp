@@ -32,6 +32,8 @@ const CRuntimeClass* CLumFlatButton::GetRuntimeClass() const { return &classCLum
 
 const MessageMapEntry CLumFlatButton::messageEntries[] = {
     On::Message<&CLumFlatButton::OnLButtonDown>(WM_LBUTTONDOWN),
+    // The button class sends a quick second click as a double click: it is a press all the same.
+    On::Message<&CLumFlatButton::OnLButtonDown>(WM_LBUTTONDBLCLK),
     On::Message<&CLumFlatButton::OnLButtonUp>(WM_LBUTTONUP),
     On::Message<&CLumFlatButton::OnMouseMove>(WM_MOUSEMOVE),
     On::ReflectMessage<&CLumFlatButton::OnReflectDrawItem>(WM_DRAWITEM),

@@ -73,6 +73,11 @@ public:
         buttons_ = 0;
         Send(WM_LBUTTONUP);
     }
+    // A quick second press: the system sends it as a double click.
+    void PressAgain() {
+        buttons_ = MK_LBUTTON;
+        Send(WM_LBUTTONDBLCLK);
+    }
 
 private:
     void Send(UINT message) {
@@ -156,7 +161,7 @@ const char* Name(Look look) {
     }
 }
 
-enum class Act { In, Out, Press, Release };
+enum class Act { In, Out, Press, Release, PressAgain };
 
 struct Step {
     Act act;
@@ -195,6 +200,7 @@ protected:
         case Act::Out: mouse.MoveTo(button.m_hWnd, Outside()); break;
         case Act::Press: mouse.Press(); break;
         case Act::Release: mouse.Release(); break;
+        case Act::PressAgain: mouse.PressAgain(); break;
         }
     }
 
@@ -239,6 +245,13 @@ TEST_F(FlatButtonTest, MouseGesturesSendACommandOnlyForAPressAndReleaseInside) {
           {Act::Release, Look::Hot},
           {Act::Out, Look::Flat}},
          1},
+        {"double click",
+         {{Act::In, Look::Hot},
+          {Act::Press, Look::Pressed},
+          {Act::Release, Look::Hot},
+          {Act::PressAgain, Look::Pressed},
+          {Act::Release, Look::Hot}},
+         2},
         {"released outside",
          {{Act::In, Look::Hot}, {Act::Press, Look::Pressed}, {Act::Out, Look::Flat}, {Act::Release, Look::Flat}},
          0},
