@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the tray icons (16 x 16 and 32 x 32, 32-bit with alpha) and writes
-them as .ico files. Deterministic: the same files on every run.
+them as .ico files, and the password prompt's picture as a 256-colour .bmp.
+Deterministic: the same files on every run.
 
     gen_icons.py OUTDIR
 """
@@ -112,6 +113,30 @@ def icon_paused(c):
     c.rect(0.75, 0.56, 0.82, 0.80, (255, 255, 255, 1))
 
 
+def icon_program(c):
+    """The program itself: the envelope under a blue badge with a tick."""
+    envelope(c)
+    c.disc(0.72, 0.68, 0.26, (255, 255, 255, 1))
+    c.disc(0.72, 0.68, 0.22, (40, 110, 200, 1))
+    c.line(0.61, 0.68, 0.69, 0.77, 0.07, (255, 255, 255, 1))
+    c.line(0.69, 0.77, 0.83, 0.58, 0.07, (255, 255, 255, 1))
+
+
+KEY = (220, 170, 30, 1)
+KEY_DARK = (120, 90, 10, 1)
+
+
+def icon_password(c):
+    """The envelope with a key across its corner."""
+    envelope(c)
+    c.disc(0.70, 0.66, 0.19, KEY_DARK)
+    c.disc(0.70, 0.66, 0.14, KEY)
+    c.disc(0.70, 0.66, 0.05, PAPER)
+    c.line(0.58, 0.76, 0.22, 0.96, 0.09, KEY_DARK)
+    c.line(0.58, 0.76, 0.22, 0.96, 0.05, KEY)
+    c.line(0.30, 0.92, 0.36, 1.0, 0.05, KEY_DARK)
+
+
 def icon_frame(k):
     """Checking: a bright dot travels round the envelope, one eighth a frame."""
     def draw(c):
@@ -140,6 +165,28 @@ def bmp_entry(rows):
     return header + xor + bytes(mask)
 
 
+def write_bmp8(path, draw, size=32, background=(192, 192, 192)):
+    """A 256-colour picture over silver, which the program maps to the
+    button face; half-transparent edges become background or colour."""
+    c = Canvas(size)
+    draw(c)
+    q = lambda v: min(255, (v + 25) // 51 * 51)
+    pixels = [[(q(r), q(g), q(b)) if a >= 128 else background for (r, g, b, a) in row] for row in c.pixels()]
+    palette = [background]
+    for row in pixels:
+        for colour in row:
+            if colour not in palette:
+                palette.append(colour)
+    index = {colour: i for i, colour in enumerate(palette)}
+    stride = (size + 3) // 4 * 4
+    data = b"".join(bytes(index[p] for p in row) + bytes(stride - size) for row in reversed(pixels))
+    colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette) + bytes(4 * (256 - len(palette)))
+    info = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 8, 0, len(data), 2835, 2835, 256, 0)
+    offset = 14 + len(info) + len(colours)
+    with open(path, "wb") as f:
+        f.write(struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset) + info + colours + data)
+
+
 def write_ico(path, draw):
     images = []
     for size in (16, 32):
@@ -161,6 +208,8 @@ ICONS = {
     "newmail.ico": icon_new_mail,
     "blinkoff.ico": icon_blink_off,
     "paused.ico": icon_paused,
+    "program.ico": icon_program,
+    "password.ico": icon_password,
 }
 for k in range(8):
     ICONS[f"check{k}.ico"] = icon_frame(k)
@@ -170,6 +219,7 @@ def main(outdir):
     os.makedirs(outdir, exist_ok=True)
     for name, draw in ICONS.items():
         write_ico(os.path.join(outdir, name), draw)
+    write_bmp8(os.path.join(outdir, "password.bmp"), icon_password)
 
 
 if __name__ == "__main__":

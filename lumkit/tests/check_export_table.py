@@ -11,6 +11,7 @@ REQUIRED = {1, 2, 3, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22
 REQUIRED |= set(range(100, 129)) | set(range(200, 219)) | set(range(300, 304)) | set(range(800, 824)) | set(range(900, 913))
 REQUIRED |= set(range(400, 415)) | set(range(500, 518))  # CLumFlatButton, CLumHyperLink
 REQUIRED |= {4, 5, 6}  # DDX_CheckFlag, DDX_NumberSpin32, DDX_NumberSpin64
+REQUIRED |= {518}  # CLumHyperLink's complete-object destructor: links as members
 ORDINAL_FLAG = 1 << 63  # PE32+ import thunk: import by ordinal
 
 

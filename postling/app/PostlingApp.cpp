@@ -6,8 +6,11 @@
 #include "postling/engine/Socket.h"
 #include "postling/model/Clock.h"
 #include "postling/model/ProfileStore.h"
+#include "postling/shell/AboutDlg.h"
+#include "postling/shell/ExitConfirmDlg.h"
 #include "postling/shell/MainFrame.h"
 #include "postling/shell/ProcessApi.h"
+#include "postling/shell/SecondInstanceDlg.h"
 
 namespace {
 
@@ -199,9 +202,13 @@ int CPostlingApp::ExitInstance() {
 }
 
 bool CPostlingApp::SaveAllModified() {
-    // The About box, the second-start dialog, the message list and the
-    // errors window would get the system close command here; none of them
-    // is built yet.
+    // The modeless windows get the system close command, as if the user
+    // closed them. The message list and the errors window are not built yet.
+    if (auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd)) {
+        CWnd* windows[] = {frame->m_pAboutDlg, frame->m_pSecondInstanceDlg, frame->m_pExitConfirmDlg};
+        for (CWnd* window : windows)
+            if (window && window->m_hWnd) window->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
     return true;
 }
 

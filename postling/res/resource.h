@@ -45,6 +45,27 @@
 #define ID_HELP_FINDER 0xE143
 #endif
 
+// The password prompt: dialog, picture, small icon and controls; the
+// program's large icon.
+#define IDD_PASSWORD 148
+#define IDB_PASSWORD 147
+#define IDI_PASSWORD 149
+#define IDI_PROGRAM 135
+#define IDC_PASSWORD_USER 1073
+#define IDC_PASSWORD_PASSWORD 1074
+#define IDC_PASSWORD_PICTURE 1075
+#define IDC_PASSWORD_ERROR 1076
+
+// The About box, the second-start notice and the exit confirmation, and
+// their controls.
+#define IDD_ABOUTBOX 100
+#define IDD_SECOND_INSTANCE 108
+#define IDD_EXIT_CONFIRM 150
+#define IDC_SECOND_INSTANCE_SETTINGS 1001
+#define IDC_EXIT_CONFIRM_ICON 1090
+#define IDC_ABOUT_LINK_VARNEK 1201
+#define IDC_ABOUT_LINK_SOLTU 1202
+
 // String table entries (the texts are in postling/res/strings.txt).
 #define IDS_SOCKETS_INIT_FAILED 101  // start-up message boxes
 #define IDS_RESTART_FAILED 10054
@@ -52,5 +73,9 @@
 #define IDS_TIP_NEW_MAIL 10057       // tip text, "%s" the count text
 #define IDS_MAIL_COUNT 10060         // count nouns, eight lines
 #define IDS_PAUSE_MENU 12004         // "pause\nresume"
+#define IDS_NEED_USER_NAME 10004     // password prompt validation
+#define IDS_NEED_PASSWORD 10005
+#define IDS_ABOUT_MAIL_VARNEK 10100  // authors' addresses in the About box
+#define IDS_ABOUT_MAIL_SOLTU 10101
 
 #endif

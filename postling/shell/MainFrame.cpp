@@ -15,8 +15,12 @@
 #include "postling/model/AccountList.h"
 #include "postling/model/ProgramSettings.h"
 #include "postling/model/TextFormat.h"
+#include "postling/shell/AboutDlg.h"
+#include "postling/shell/ExitConfirmDlg.h"
 #include "postling/shell/MailTipWnd.h"
+#include "postling/shell/PasswordDlg.h"
 #include "postling/shell/RegisteredMessages.h"
+#include "postling/shell/SecondInstanceDlg.h"
 
 namespace {
 
@@ -31,6 +35,19 @@ std::string MenuText(const std::string& name) {
         if (c == '&') text += '&';
     }
     return text;
+}
+
+// Makes the modeless dialog unless it exists (a failed creation leaves
+// none), then brings it to the front, shown and focused.
+template <class Dialog> void OpenOnce(Dialog*& dialog, HWND frame, CWnd* owner) {
+    if (!dialog) {
+        auto created = std::make_unique<Dialog>(frame);
+        if (!created->Create(Dialog::IDD, owner)) return;
+        dialog = created.release();  // it deletes itself when its window is gone
+    }
+    ::SetForegroundWindow(dialog->m_hWnd);
+    dialog->ShowWindow(SW_SHOW);
+    dialog->SetFocus();
 }
 
 }  // namespace
@@ -75,6 +92,7 @@ const MessageMapEntry CMainFrame::messageEntries[] = {
     On::Command<&CMainFrame::OnPause>(ID_PAUSE),
     On::Update<&CMainFrame::OnUpdatePause>(ID_PAUSE),
     On::Command<&CMainFrame::OnExit>(ID_EXIT),
+    On::Command<&CMainFrame::OnAppAbout>(ID_APP_ABOUT),
     On::End(),
 };
 const MessageMap CMainFrame::messageMap = {&CFrameWnd::messageMap, CMainFrame::messageEntries};
@@ -137,6 +155,9 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
 }
 
 void CMainFrame::OnDestroy() {
+    // A prompt still open answers "cancel": its check can end.
+    if (m_hPasswordDlg && IsWindow(m_hPasswordDlg)) ::DestroyWindow(m_hPasswordDlg);
+    m_hPasswordDlg = nullptr;
     NOTIFYICONDATAA data = {};
     data.cbSize = sizeof data;
     data.hWnd = m_hWnd;
@@ -270,8 +291,11 @@ LRESULT CMainFrame::OnIconClickMessage(WPARAM, LPARAM lParam) {
     return 0;
 }
 
-// The second-start notice is a dialog still to come; the request is taken.
-LRESULT CMainFrame::OnStartSecondInstanceMessage(WPARAM, LPARAM) { return 1; }
+// Another copy was started: the notice, owned by the frame.
+LRESULT CMainFrame::OnStartSecondInstanceMessage(WPARAM, LPARAM) {
+    OpenOnce(m_pSecondInstanceDlg, m_hWnd, this);
+    return 1;
+}
 
 LRESULT CMainFrame::OnCheckInstanceMessage(WPARAM, LPARAM) { return kCheckInstanceAnswer; }
 
@@ -390,10 +414,15 @@ void CMainFrame::OnClearMessages(CAccount* account) {
 }
 
 void CMainFrame::OnAskPassword(CAccount* account) {
-    // The password prompt is a dialog still to come: the question counts
-    // as cancelled, and the waiting check goes on without a new password.
-    account->m_bPasswordReply = 0;
-    m_host.GetCheckContext().m_passwordAnswered.Set();
+    Event& answered = m_host.GetCheckContext().m_passwordAnswered;
+    auto prompt = std::make_unique<CPasswordDlg>(*account, answered);
+    if (!prompt->Open()) {
+        // No prompt could be shown: the question counts as cancelled.
+        account->m_bPasswordReply = 0;
+        answered.Set();
+        return;
+    }
+    m_hPasswordDlg = prompt.release()->m_hWnd;  // it belongs to its window now
 }
 
 // --- Commands ---
@@ -417,9 +446,16 @@ void CMainFrame::OnUpdatePause(CCmdUI* ui) {
     ui->SetText(ResSubString(IDS_PAUSE_MENU, IsPaused() ? 1 : 0, '\n').c_str());
 }
 
-// The exit confirmation is a dialog still to come; until then the program
-// ends without asking.
-void CMainFrame::OnExit() { RequestExit(); }
+// The framework's exit command (ID_APP_EXIT) never asks; this one asks
+// first when the settings say so.
+void CMainFrame::OnExit() {
+    if (m_host.GetSettings().m_dwOptions & OPT_CONFIRM_EXIT)
+        OpenOnce(m_pExitConfirmDlg, m_hWnd, nullptr);
+    else
+        RequestExit();
+}
+
+void CMainFrame::OnAppAbout() { OpenOnce(m_pAboutDlg, m_hWnd, nullptr); }
 
 void CMainFrame::OnPause() {
     if (!IsPaused()) {

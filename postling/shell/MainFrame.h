@@ -14,6 +14,9 @@
 #include "postling/shell/ShellHost.h"
 
 class CAccount;
+class CAboutDlg;
+class CExitConfirmDlg;
+class CSecondInstanceDlg;
 
 constexpr UINT_PTR kSchedulerTimer = 1;  // 1000 ms
 constexpr UINT_PTR kIconTimer = 2;       // 250 ms
@@ -70,6 +73,12 @@ public:
 
     CScheduler& Scheduler() { return *m_pScheduler; }
     ShellHost& Host() { return m_host; }
+
+    // The modeless dialogs while their windows exist: each dialog clears
+    // its pointer when its window is gone.
+    CAboutDlg* m_pAboutDlg = nullptr;
+    CSecondInstanceDlg* m_pSecondInstanceDlg = nullptr;
+    CExitConfirmDlg* m_pExitConfirmDlg = nullptr;
 
     // Tray state, as last set.
     HICON GetIcon(Icon icon) const { return m_icons[icon]; }
@@ -128,6 +137,7 @@ private:
     void OnStopSounds();
     void OnSilentMode();
     void OnExit();
+    void OnAppAbout();
     void OnUpdateNotYet(CCmdUI* ui);
     void OnUpdateCheckNow(CCmdUI* ui);
     void OnUpdateSilentMode(CCmdUI* ui);
@@ -146,4 +156,5 @@ private:
     bool m_bBlinking = false;
     bool m_bBlinkPhase = false;
     int m_nAnimationFrame = 0;
+    HWND m_hPasswordDlg = nullptr;  // the open password prompt, if any
 };

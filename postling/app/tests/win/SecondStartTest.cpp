@@ -84,6 +84,29 @@ std::wstring WindowTexts(HWND window) {
     return all;
 }
 
+// The visible second-start notices of that process.
+int NoticesOf(DWORD processId) {
+    struct Count {
+        DWORD processId;
+        int notices;
+    } count = {processId, 0};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t name[16] = {}, title[128] = {};
+            GetClassNameW(window, name, 16);
+            GetWindowTextW(window, title, 128);
+            if (owner == c->processId && IsWindowVisible(window) && std::wstring(name) == L"#32770" &&
+                std::wstring(title) == L"V&S Post Sentry: Повторный запуск")
+                ++c->notices;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.notices;
+}
+
 class SecondStart : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -174,6 +197,11 @@ TEST_F(SecondStart, WithARealRunningCopy) {
         EXPECT_TRUE(first.IsRunning()) << arguments;
     }
     EXPECT_TRUE(IsWindow(firstWindow));
+    // The first copy shows its notice, once for both starts that were not silent.
+    for (DWORD waited = 0; NoticesOf(first.pi.dwProcessId) == 0 && waited < 10000; waited += 100)
+        SleepPumping(100);
+    SleepPumping(300);
+    EXPECT_EQ(NoticesOf(first.pi.dwProcessId), 1);
 
     // A restart replaces the running copy, which ends normally.
     ChildProcess third;
