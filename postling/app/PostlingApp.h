@@ -36,7 +36,8 @@ public:
 
     bool InitInstance() override;
     int ExitInstance() override;
-    // The modeless windows get the system close command; there are none yet.
+    // The modeless windows (the About box, the second-start notice and the
+    // exit confirmation) get the system close command.
     bool SaveAllModified() override;
 
     // ShellHost.
