@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "framework/DataExchange.h"
 #include "framework/ResourceChain.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
@@ -202,4 +203,23 @@ int LumShowMessage(HWND owner, const char* text, UINT type, UINT helpId) {
     const int result = MessageBoxA(owner, text ? text : "", caption.c_str(), type);
     if (word) *word = saved;
     return result;
+}
+
+int LumShowMessage(HWND owner, UINT messageId, UINT type, UINT helpId) {
+    std::string text;
+    AfxLoadString(messageId, text);
+    return LumShowMessage(owner, text.c_str(), type, helpId == static_cast<UINT>(-1) ? messageId : helpId);
+}
+
+void LumUpdateControls(CWnd* window) {
+    if (!window->m_hWnd || !window->IsWindowVisible()) return;
+    window->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
+    window->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, true, true);
+}
+
+void LumFailValidation(CWnd* window, UINT controlId, UINT messageId) {
+    LumShowMessage(window->m_hWnd, messageId, MB_ICONHAND, static_cast<UINT>(-1));
+    if (HWND control = window->GetDlgItem(static_cast<int>(controlId)))
+        SendMessageA(window->m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    AfxThrowUserException();
 }

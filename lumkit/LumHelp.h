@@ -51,3 +51,12 @@ void LumUpdatePopupMenu(HMENU popup, CCmdTarget* target);
 // the executable's path); while it shows, the help-context word is
 // `helpId` + 0x30000 unless `helpId` is 0.
 int LumShowMessage(HWND owner, const char* text, UINT type, UINT helpId);
+// The same with string `messageId`; `helpId` -1 means the message ID.
+int LumShowMessage(HWND owner, UINT messageId, UINT type, UINT helpId);
+
+// What the dialog and the page classes share: WM_IDLEUPDATECMDUI to a
+// visible window and its descendants with objects; and a failed
+// validation (the message with the hand icon, the focus on the control,
+// then the framework's user exception).
+void LumUpdateControls(CWnd* window);
+[[noreturn]] void LumFailValidation(CWnd* window, UINT controlId, UINT messageId);

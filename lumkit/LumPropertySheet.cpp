@@ -44,22 +44,14 @@ void CLumPropertyPage::AddContextMenu(UINT controlId, const char* menuName, int 
     m_contextMenus.Add(controlId, menuName, defaultItem);
 }
 
-void CLumPropertyPage::UpdateControls() {
-    if (!m_hWnd || !IsWindowVisible()) return;
-    SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
-    SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, true, true);
-}
+void CLumPropertyPage::UpdateControls() { LumUpdateControls(this); }
 
 void CLumPropertyPage::FailValidation(UINT controlId, UINT messageId) {
-    ShowMessage(messageId, MB_ICONHAND, static_cast<UINT>(-1));
-    if (HWND control = GetDlgItem(static_cast<int>(controlId))) GotoDlgCtrl(control);
-    AfxThrowUserException();
+    LumFailValidation(this, controlId, messageId);
 }
 
 int CLumPropertyPage::ShowMessage(UINT messageId, UINT type, UINT helpId) {
-    std::string text;
-    AfxLoadString(messageId, text);
-    return ShowMessage(text.c_str(), type, helpId == static_cast<UINT>(-1) ? messageId : helpId);
+    return LumShowMessage(m_hWnd, messageId, type, helpId);
 }
 
 int CLumPropertyPage::ShowMessage(const char* text, UINT type, UINT helpId) {

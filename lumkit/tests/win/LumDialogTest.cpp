@@ -2,10 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
+#include "framework/tests/win/MessageBoxAnswerer.h"
 #include "lumkit/LumDialog.h"
 #include "lumkit/LumDialogToolbar.h"
 #include "lumkit/LumFlatButton.h"
@@ -41,45 +40,6 @@ void Click(HWND window) {
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageA(window, WM_LBUTTONUP, 0, at);
 }
-
-// Finds the next message box of `thread`, keeps its text and presses OK.
-class MessageBoxAnswerer {
-public:
-    explicit MessageBoxAnswerer(DWORD thread) : m_thread(thread), m_worker([this] { Run(); }) {}
-    ~MessageBoxAnswerer() {
-        m_stop = true;
-        m_worker.join();
-    }
-    std::string Text() const { return m_done ? m_text : std::string(); }
-    bool Answered() const { return m_done; }
-
-private:
-    void Run() {
-        for (int i = 0; i < 400 && !m_stop && !m_done; ++i) {
-            EnumThreadWindows(m_thread, &MessageBoxAnswerer::Visit, reinterpret_cast<LPARAM>(this));
-            Sleep(10);
-        }
-    }
-    static BOOL CALLBACK Visit(HWND window, LPARAM self) {
-        auto* me = reinterpret_cast<MessageBoxAnswerer*>(self);
-        char className[32] = {};
-        GetClassNameA(window, className, sizeof className);
-        HWND text = GetDlgItem(window, 0xFFFF);
-        if (std::string(className) != "#32770" || !text || !IsWindowVisible(window)) return TRUE;
-        char buffer[512] = {};
-        GetWindowTextA(text, buffer, sizeof buffer);
-        me->m_text = buffer;
-        me->m_done = true;
-        PostMessageA(window, WM_COMMAND, IDOK, 0);
-        return FALSE;
-    }
-
-    DWORD m_thread;
-    std::string m_text;
-    std::atomic<bool> m_done{false};
-    std::atomic<bool> m_stop{false};
-    std::thread m_worker;
-};
 
 class TestDialog : public CLumDialog {
 public:

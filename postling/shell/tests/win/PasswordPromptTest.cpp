@@ -3,10 +3,9 @@
 // how the check goes on.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
+#include "framework/tests/win/MessageBoxAnswerer.h"
 #include "postling/engine/tests/ScriptedServer.h"
 #include "postling/res/resource.h"
 #include "postling/shell/tests/win/FrameTestSupport.h"
@@ -36,49 +35,6 @@ HWND FindPrompt() {
         reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
-
-// Answers the next message box of `thread` (other than `except`) with OK,
-// keeping its text: the box runs its own loop inside the test's dispatch.
-class MessageBoxAnswerer {
-public:
-    MessageBoxAnswerer(DWORD thread, HWND except)
-        : m_thread(thread), m_except(except), m_worker([this] { Run(); }) {}
-    ~MessageBoxAnswerer() {
-        m_stop = true;
-        m_worker.join();
-    }
-    bool Answered() const { return m_done; }
-    std::string Text() const { return m_done ? m_text : std::string(); }
-
-private:
-    void Run() {
-        for (int i = 0; i < 1000 && !m_stop && !m_done; ++i) {
-            EnumThreadWindows(m_thread, &MessageBoxAnswerer::Visit, reinterpret_cast<LPARAM>(this));
-            Sleep(10);
-        }
-    }
-    static BOOL CALLBACK Visit(HWND window, LPARAM self) {
-        auto* me = reinterpret_cast<MessageBoxAnswerer*>(self);
-        char name[32] = {};
-        GetClassNameA(window, name, sizeof name);
-        HWND text = GetDlgItem(window, 0xFFFF);
-        if (window == me->m_except || std::string(name) != "#32770" || !text || !IsWindowVisible(window))
-            return TRUE;
-        char buffer[256] = {};
-        GetWindowTextA(text, buffer, sizeof buffer);
-        me->m_text = buffer;
-        me->m_done = true;
-        PostMessageA(window, WM_COMMAND, IDOK, 0);
-        return FALSE;
-    }
-
-    DWORD m_thread;
-    HWND m_except;
-    std::string m_text;
-    std::atomic<bool> m_done{false};
-    std::atomic<bool> m_stop{false};
-    std::thread m_worker;
-};
 
 template <typename Done>
 bool PumpUntil(Done done, int milliseconds = 15000) {
