@@ -6,6 +6,7 @@
 
 #include "framework/ResourceChain.h"
 #include "framework/WinApp.h"
+#include "lumkit/LumListCtrl.h"
 
 const CRuntimeClass CLumDialog::classCLumDialog = {"CLumDialog", sizeof(CLumDialog), &CDialog::classCDialog,
                                                    nullptr};
@@ -34,7 +35,11 @@ CLumDialog::~CLumDialog() = default;
 
 void CLumDialog::DoDataExchange(CDataExchange*) {}
 
-int CLumDialog::CompareItems(CLumListCtrl*, LPARAM, LPARAM) { return 0; }
+// Declines: the list stops asking and compares by itself.
+int CLumDialog::CompareItems(CLumListCtrl* list, LPARAM, LPARAM) {
+    if (list) list->m_pOwnerDialog = nullptr;
+    return 0;
+}
 
 void CLumDialog::AddContextMenu(UINT controlId, UINT menuId, int defaultItem) {
     AddContextMenu(controlId, MAKEINTRESOURCEA(menuId), defaultItem);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/ResourceChain.h"
+#include "lumkit/LumListCtrl.h"
 
 // ---- CLumPropertyPage ----
 
@@ -34,7 +35,11 @@ CLumPropertyPage::~CLumPropertyPage() = default;
 
 void CLumPropertyPage::DoDataExchange(CDataExchange*) {}
 
-int CLumPropertyPage::CompareItems(CLumListCtrl*, LPARAM, LPARAM) { return 0; }
+// Declines: the list stops asking and compares by itself.
+int CLumPropertyPage::CompareItems(CLumListCtrl* list, LPARAM, LPARAM) {
+    if (list) list->m_pOwnerPage = nullptr;
+    return 0;
+}
 
 void CLumPropertyPage::AddContextMenu(UINT controlId, UINT menuId, int defaultItem) {
     AddContextMenu(controlId, MAKEINTRESOURCEA(menuId), defaultItem);

@@ -12,6 +12,7 @@ REQUIRED |= set(range(100, 129)) | set(range(200, 219)) | set(range(300, 304)) |
 REQUIRED |= set(range(400, 415)) | set(range(500, 518))  # CLumFlatButton, CLumHyperLink
 REQUIRED |= {4, 5, 6}  # DDX_CheckFlag, DDX_NumberSpin32, DDX_NumberSpin64
 REQUIRED |= {518}  # CLumHyperLink's complete-object destructor: links as members
+REQUIRED |= set(range(700, 721))  # CLumListCtrl
 ORDINAL_FLAG = 1 << 63  # PE32+ import thunk: import by ordinal
 
 
