@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/tests/win/PumpFor.h"
 #include "framework/tests/win/MessageBoxAnswerer.h"
 #include "lumkit/LumDialog.h"
 #include "lumkit/LumDialogToolbar.h"
@@ -19,18 +20,6 @@ constexpr int kToolbarStatic = 1000;
 constexpr int kNameEdit = 1001;
 constexpr int kActionButton = 1002;
 constexpr UINT kNeedUserName = 10004;
-
-void Pump(DWORD milliseconds = 50) {
-    const DWORD end = GetTickCount() + milliseconds;
-    MSG msg;
-    do {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
 
 void Click(HWND window) {
     RECT rect;

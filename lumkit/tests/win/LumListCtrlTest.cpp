@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/tests/win/PumpFor.h"
 #include "framework/ProfileStoreBase.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
@@ -26,18 +27,6 @@ std::string Ansi(const wchar_t* text) {
     char ansi[512];
     WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
     return ansi;
-}
-
-void Pump(DWORD milliseconds = 30) {
-    const DWORD end = GetTickCount() + milliseconds;
-    MSG msg;
-    do {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
 }
 
 class MemoryStore : public CProfileStore {
