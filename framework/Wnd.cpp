@@ -224,6 +224,7 @@ HWND CWnd::CreateAttached(const std::function<HWND()>& create) {
     }
     m_bPostNcDestroyPending = false;
     if (!window && m_hWnd) Detach();
+    if (window && m_hWnd == window) PreSubclassWindow();
     return window;
 }
 

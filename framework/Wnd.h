@@ -142,7 +142,7 @@ public:
 protected:
     virtual bool PreCreateWindow(CREATESTRUCTA& cs);
     // Called when a window is attached by SubclassWindow (before the
-    // subclassing takes effect).
+    // subclassing takes effect), and after CreateAttached made the window.
     virtual void PreSubclassWindow();
     // Runs `create`, which makes a window through the system; the first
     // window it makes is attached to this object before its first message.

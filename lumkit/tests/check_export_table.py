@@ -13,6 +13,7 @@ REQUIRED |= set(range(400, 415)) | set(range(500, 518))  # CLumFlatButton, CLumH
 REQUIRED |= {4, 5, 6}  # DDX_CheckFlag, DDX_NumberSpin32, DDX_NumberSpin64
 REQUIRED |= {518}  # CLumHyperLink's complete-object destructor: links as members
 REQUIRED |= set(range(700, 721))  # CLumListCtrl
+REQUIRED |= set(range(600, 634))  # CLumInplaceEditList
 ORDINAL_FLAG = 1 << 63  # PE32+ import thunk: import by ordinal
 
 
