@@ -10,9 +10,16 @@ As a module:
         server.add_message("alice", raw_bytes)
         ... connect to 127.0.0.1:server.port ...
 
+With a certificate (PEM files) the plain port also offers STLS and a second
+port, server.tls_port, speaks TLS from the first byte:
+    with Dovecot(workdir, certificate=("good.crt", "good.key")) as server:
+        ...
+        server.use_certificate("expired.crt", "expired.key")  # restarts it
+
 From the shell:
     dovecot_harness.py start DIR --user NAME --password PASS [--messages SRCDIR]
-        starts the server, prints its port, leaves it running
+                       [--cert CRT --key KEY]
+        starts the server, prints its port (then its TLS port), leaves it running
     dovecot_harness.py stop DIR
 """
 import argparse
@@ -51,7 +58,7 @@ log_path = {dir}/dovecot.log
 info_log_path = {dir}/dovecot.log
 protocols = pop3
 listen = 127.0.0.1
-ssl = no
+{ssl}
 disable_plaintext_auth = no
 auth_mechanisms = plain
 mail_location = maildir:{dir}/mail/%u
@@ -69,7 +76,7 @@ service pop3-login {{
     address = 127.0.0.1
     port = {port}
   }}
-  chroot =
+{tls_listener}  chroot =
 }}
 service imap-login {{
   chroot =
@@ -79,11 +86,28 @@ service anvil {{
 }}
 """
 
+TLS_SETTINGS = """\
+ssl = yes
+ssl_cert = <{dir}/tls/server.crt
+ssl_key = <{dir}/tls/server.key
+ssl_min_protocol = TLSv1.2"""
+
+TLS_LISTENER = """\
+  inet_listener pop3s {{
+    address = 127.0.0.1
+    port = {tls_port}
+    ssl = yes
+  }}
+"""
+
 
 class Dovecot:
-    def __init__(self, workdir):
+    def __init__(self, workdir, certificate=None):
+        """certificate: (certificate file, key file), PEM; None for plain POP3 only."""
         self.dir = os.path.abspath(workdir)
         self.port = None
+        self.tls_port = None
+        self.certificate = certificate
         self.uid, self.gid = mail_owner()
         self._counter = 0
 
@@ -97,15 +121,44 @@ class Dovecot:
         passwd = os.path.join(self.dir, "passwd")
         if not os.path.exists(passwd):
             open(passwd, "w").close()
+        if self.certificate:
+            self._install_certificate()
         for attempt in range(5):
-            self.port = free_port()
-            with open(self.config, "w") as f:
-                f.write(CONFIG.format(dir=self.dir, port=self.port, uid=self.uid, gid=self.gid))
+            # A restart keeps the ports it had, while they are free.
+            if attempt > 0 or self.port is None:
+                self.port = free_port()
+                self.tls_port = free_port() if self.certificate else None
+            self._write_config()
             subprocess.run([DOVECOT, "-c", self.config], check=True)
             if self._wait_listening():
                 return self
             self.stop()
         raise RuntimeError(f"dovecot did not start; see {self.dir}/dovecot.log")
+
+    def use_certificate(self, certificate, key):
+        """Restarts the server with another certificate (TLS servers only)."""
+        if not self.certificate:
+            raise ValueError("the server was started without TLS")
+        self.stop()
+        self.certificate = (certificate, key)
+        return self.start()
+
+    def _install_certificate(self):
+        # Dovecot reads them when it starts; copies keep the caller's files
+        # free to change.
+        tls = os.path.join(self.dir, "tls")
+        os.makedirs(tls, mode=0o700, exist_ok=True)
+        for source, name in zip(self.certificate, ("server.crt", "server.key")):
+            shutil.copyfile(source, os.path.join(tls, name))
+            os.chmod(os.path.join(tls, name), 0o600)
+
+    def _write_config(self):
+        tls = bool(self.certificate)
+        with open(self.config, "w") as f:
+            f.write(CONFIG.format(
+                dir=self.dir, port=self.port, uid=self.uid, gid=self.gid,
+                ssl=TLS_SETTINGS.format(dir=self.dir) if tls else "ssl = no",
+                tls_listener=TLS_LISTENER.format(tls_port=self.tls_port) if tls else ""))
 
     def _wait_listening(self, seconds=10):
         deadline = time.time() + seconds
@@ -113,10 +166,19 @@ class Dovecot:
             try:
                 with socket.create_connection(("127.0.0.1", self.port), timeout=1) as s:
                     if s.recv(64).startswith(b"+OK"):
-                        return True
+                        break
             except OSError:
                 time.sleep(0.05)
-        return False
+        else:
+            return False
+        if self.tls_port is None:
+            return True
+        # Both listeners open together; this one only has to accept.
+        try:
+            socket.create_connection(("127.0.0.1", self.tls_port), timeout=1).close()
+            return True
+        except OSError:
+            return False
 
     def stop(self):
         if os.path.exists(self.config):
@@ -173,14 +235,18 @@ def main():
     start.add_argument("--user", required=True)
     start.add_argument("--password", required=True)
     start.add_argument("--messages", help="a folder of message files to deliver")
+    start.add_argument("--cert", help="server certificate (PEM): TLS on a second port, STLS on the first")
+    start.add_argument("--key", help="its private key (PEM)")
     stop = sub.add_parser("stop")
     stop.add_argument("dir")
     args = ap.parse_args()
 
-    server = Dovecot(args.dir)
     if args.command == "stop":
-        server.stop()
+        Dovecot(args.dir).stop()
         return 0
+    if bool(args.cert) != bool(args.key):
+        ap.error("--cert and --key go together")
+    server = Dovecot(args.dir, certificate=(args.cert, args.key) if args.cert else None)
     server.start()
     server.add_user(args.user, args.password)
     if args.messages:
@@ -188,6 +254,8 @@ def main():
             with open(os.path.join(args.messages, name), "rb") as f:
                 server.add_message(args.user, f.read())
     print(server.port)
+    if server.tls_port:
+        print(server.tls_port)
     return 0
 
 
