@@ -14,7 +14,7 @@ With a certificate (PEM files) the plain port also offers STLS and a second
 port, server.tls_port, speaks TLS from the first byte:
     with Dovecot(workdir, certificate=("good.crt", "good.key")) as server:
         ...
-        server.use_certificate("expired.crt", "expired.key")  # restarts it
+        server.use_certificate("expired.crt", "expired.key")  # reloads it
 
 From the shell:
     dovecot_harness.py start DIR --user NAME --password PASS [--messages SRCDIR]
@@ -23,10 +23,12 @@ From the shell:
     dovecot_harness.py stop DIR
 """
 import argparse
+import hashlib
 import os
 import pwd
 import shutil
 import socket
+import ssl
 import subprocess
 import sys
 import time
@@ -136,12 +138,34 @@ class Dovecot:
         raise RuntimeError(f"dovecot did not start; see {self.dir}/dovecot.log")
 
     def use_certificate(self, certificate, key):
-        """Restarts the server with another certificate (TLS servers only)."""
+        """Serves another certificate from now on (TLS servers only): a reload,
+        or a restart on the same ports if the reload does not take."""
         if not self.certificate:
             raise ValueError("the server was started without TLS")
-        self.stop()
         self.certificate = (certificate, key)
+        self._install_certificate()
+        with open(certificate) as f:
+            wanted = hashlib.sha256(ssl.PEM_cert_to_DER_cert(f.read())).digest()
+        subprocess.run([DOVECOT, "-c", self.config, "reload"], check=True)
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            if self.served_certificate() == wanted:
+                return self
+            time.sleep(0.05)
+        self.stop()
         return self.start()
+
+    def served_certificate(self):
+        """SHA-256 of the certificate the TLS port presents now, or None."""
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)
+        context.check_hostname = False
+        context.verify_mode = ssl.CERT_NONE
+        try:
+            with socket.create_connection(("127.0.0.1", self.tls_port), timeout=2) as raw, \
+                    context.wrap_socket(raw) as tls:
+                return hashlib.sha256(tls.getpeercert(binary_form=True)).digest()
+        except (OSError, ssl.SSLError):
+            return None
 
     def _install_certificate(self):
         # Dovecot reads them when it starts; copies keep the caller's files
