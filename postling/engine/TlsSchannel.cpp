@@ -94,15 +94,6 @@ std::string Sha256Hex(const BYTE* data, DWORD length) {
     return hex;
 }
 
-// `fingerprint` (64 upper-case digits) against one a person accepted: case
-// and the colons of the grouped form do not count.
-bool SameFingerprint(const std::string& fingerprint, const std::string& accepted) {
-    std::string digits;
-    for (char c : accepted)
-        if (c != ':') digits += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    return !fingerprint.empty() && digits == fingerprint;
-}
-
 // A TLS record starts here, as far as `length` bytes show: a known content
 // type, major version 3 and a body TLS allows. A plain-text server's
 // greeting fails at once instead of being waited on as a record.
@@ -473,7 +464,7 @@ TlsHandshakeResult SchannelSession::Handshake(const std::string& host, const std
         result.detail = "no SHA-256 from the system";
         return result;
     }
-    if (problem != CertificateProblem::kNone && !SameFingerprint(result.fingerprint, acceptedFingerprint)) {
+    if (problem != CertificateProblem::kNone && NormalizeFingerprint(acceptedFingerprint) != result.fingerprint) {
         result.status = TlsHandshakeResult::kCertificate;
         result.problem = problem;
         return result;
@@ -600,9 +591,11 @@ long SchannelSession::Receive(char* buffer, std::size_t capacity) {
 
 bool SchannelSession::HasPendingData() const {
     if (m_plainBegin < m_plainEnd) return true;
-    // A whole record already read: Receive starts on it without waiting.
-    if (!m_established || m_broken || m_inLength < kRecordHeader) return false;
-    return m_inLength >= kRecordHeader + RecordBody(m_in.data());
+    if (!m_established) return false;
+    // A failure or the end to report, or a whole record already read:
+    // Receive answers without waiting first.
+    return m_broken || m_peerClosed ||
+           (m_inLength >= kRecordHeader && m_inLength >= kRecordHeader + RecordBody(m_in.data()));
 }
 
 void SchannelSession::Close() {
