@@ -27,6 +27,7 @@ namespace {
 constexpr std::size_t kInputCapacity = 128 * 1024;
 constexpr std::size_t kRecordHeader = 5;
 constexpr std::size_t kMaxRecordBody = 16384 + 2048;
+constexpr unsigned char kAlertRecord = 21;  // content type (TLS 1.2: in the clear)
 // Handshake calls that neither read nor finish, before the server counts as
 // looping us.
 constexpr int kMaxIdleCalls = 64;
@@ -547,6 +548,7 @@ long SchannelSession::Receive(char* buffer, std::size_t capacity) {
                                     {0, SECBUFFER_EMPTY, nullptr},
                                     {0, SECBUFFER_EMPTY, nullptr}};
             SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
+            const bool alert = static_cast<unsigned char>(m_in[0]) == kAlertRecord;
             SECURITY_STATUS status = DecryptMessage(&m_context, &desc, 0, nullptr);
             if (status == SEC_E_OK || status == SEC_I_RENEGOTIATE || status == SEC_I_CONTEXT_EXPIRED) {
                 const SecBuffer* data = nullptr;
@@ -569,7 +571,9 @@ long SchannelSession::Receive(char* buffer, std::size_t capacity) {
                 KeepExtra(extra ? *extra : kNone);
                 m_plainBegin = 0;
                 m_plainEnd = plain;
-                if (status == SEC_I_CONTEXT_EXPIRED) m_peerClosed = true;
+                // Wine answers a close notification with SEC_E_OK and no
+                // text; an alert after the handshake ends the stream anyway.
+                if (status == SEC_I_CONTEXT_EXPIRED || (alert && plain == 0)) m_peerClosed = true;
                 if (status == SEC_I_RENEGOTIATE) m_renegotiate = true;
                 if (plain > 0) return TakePlain(buffer, std::min<std::size_t>(capacity, 0x7fffffff));
                 if (m_peerClosed) return kTlsClosed;

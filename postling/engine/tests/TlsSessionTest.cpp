@@ -298,12 +298,16 @@ TEST_P(TlsStreamTest, BufferedTextIsTakenWithoutTheSocket) {
     EXPECT_FALSE(client.session->HasPendingData());
 }
 
+// The server's close notification ends the stream at once, while its
+// connection stays open.
 TEST_P(TlsStreamTest, CloseNotificationEndsTheStream) {
     ASSERT_TRUE(SendText(*client.session, "QUIT\r\n"));
     EXPECT_EQ(ReadLine(*client.session), "+OK bye\r\n");
     char byte;
     EXPECT_EQ(client.session->Receive(&byte, 1), kTlsClosed);
     EXPECT_EQ(client.session->Receive(&byte, 1), kTlsClosed);
+    EXPECT_TRUE(client.session->HasPendingData());
+    EXPECT_EQ(client.stats->timeouts, 0);
 }
 
 TEST_P(TlsStreamTest, DroppedConnectionEndsTheStream) {

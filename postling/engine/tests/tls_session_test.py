@@ -213,13 +213,15 @@ class Servers:
             elif word == b"CLOSES":
                 with self.lock:
                     c.write(b"+OK %d\r\n" % self.closes)
-            elif word == b"QUIT":  # answer, close notification, close
+            elif word == b"QUIT":  # answer and close notification; the client closes
                 c.write(b"+OK bye\r\n")
                 try:
                     c.tls.unwrap()
                 except ssl.SSLWantReadError:
                     pass
                 c.flush()
+                while sock.recv(65536):
+                    pass
                 return
             elif word == b"DROP":  # the connection ends without a close notification
                 return
