@@ -10,6 +10,7 @@
 #include "EngineStrings.h"
 #include "Pop3Text.h"
 #include "Socket.h"
+#include "Tls.h"
 #include "postling/model/Account.h"
 #include "postling/model/TextFormat.h"
 
@@ -56,7 +57,8 @@ int DiscardRest(CAccount& account, Tail& tail) {
     if (!discard) return IDS_OUT_OF_MEMORY;
     std::size_t discarded = 0;
     while (!tail.EndsWithDotLine() && account.WaitReadable(account.EffectiveTimeOut(), 0)) {
-        long n = ReceiveSocket(account.m_socket, discard.get(), kDiscardBufferSize);
+        long n = account.ReceiveData(discard.get(), kDiscardBufferSize);
+        if (n == kTlsTimedOut) return IDS_TIMED_OUT;
         if (n < 0) return IDS_RECEIVE_FAILED;
         if (n == 0) break;
         tail.Add(discard.get(), static_cast<std::size_t>(n));
@@ -65,6 +67,32 @@ int DiscardRest(CAccount& account, Tail& tail) {
     }
     return kNoError;
 }
+
+// The account's socket as TLS sees it: the account's time-out on every
+// wait, and the stop at exit.
+class AccountTransport : public TlsTransport {
+public:
+    explicit AccountTransport(CAccount& account) : m_account(account) {}
+
+    bool SendRaw(const char* data, std::size_t length) override {
+        while (length > 0) {
+            const long n = SendSocket(m_account.m_socket, data, length);
+            if (n <= 0) return false;
+            data += n;
+            length -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    long ReceiveRaw(char* buffer, std::size_t capacity) override {
+        if (!m_account.WaitSocket(m_account.EffectiveTimeOut(), 0)) return kTlsTimedOut;
+        const long n = ReceiveSocket(m_account.m_socket, buffer, capacity);
+        return n < 0 ? kTlsFailed : n;
+    }
+
+private:
+    CAccount& m_account;
+};
 
 }  // namespace
 
@@ -86,10 +114,67 @@ bool CAccount::OpenConnection() {
         m_nLastError = IDS_CONNECT_FAILED;
         return false;
     }
-    return true;
+    return m_nSecurity != SECURITY_TLS || StartTls();
+}
+
+bool CAccount::StartTls() {
+    m_strServerFingerprint.clear();
+    m_strTlsDetail.clear();
+    std::unique_ptr<TlsSession> session = CreateTlsSession(std::make_unique<AccountTransport>(*this));
+    if (!session) {
+        m_strTlsDetail = LoadStringResource(IDS_TLS_UNAVAILABLE);
+        m_nLastError = IDS_TLS_FAILED;
+        return false;
+    }
+    const TlsHandshakeResult result = session->Handshake(m_strServer, m_strCertificate);
+    m_strServerFingerprint = result.fingerprint;
+    switch (result.status) {
+    case TlsHandshakeResult::kOk:
+        m_pTls = std::move(session);
+        return true;
+    case TlsHandshakeResult::kTimedOut:
+        m_nLastError = IDS_TIMED_OUT;
+        return false;
+    case TlsHandshakeResult::kClosed:
+        m_nLastError = IDS_CONNECTION_CLOSED;
+        return false;
+    case TlsHandshakeResult::kCertificate:
+        switch (result.problem) {
+        case CertificateProblem::kExpired: m_nLastError = IDS_CERTIFICATE_EXPIRED; break;
+        case CertificateProblem::kWrongName: m_nLastError = IDS_CERTIFICATE_WRONG_NAME; break;
+        case CertificateProblem::kUntrusted: m_nLastError = IDS_CERTIFICATE_UNTRUSTED; break;
+        default: m_nLastError = IDS_CERTIFICATE_INVALID; break;
+        }
+        return false;
+    case TlsHandshakeResult::kFailed:
+    default:
+        m_strTlsDetail = result.detail.empty() ? std::string("TLS") : result.detail;
+        m_nLastError = IDS_TLS_FAILED;
+        return false;
+    }
+}
+
+bool CAccount::IsCertificateError() const {
+    return m_nLastError >= static_cast<int>(IDS_CERTIFICATE_EXPIRED) &&
+           m_nLastError <= static_cast<int>(IDS_CERTIFICATE_INVALID);
+}
+
+long CAccount::SendData(const char* data, std::size_t length) {
+    if (m_pTls) return m_pTls->Send(data, length);
+    return SendSocket(m_socket, data, length);
+}
+
+long CAccount::ReceiveData(char* buffer, std::size_t capacity) {
+    if (m_pTls) return m_pTls->Receive(buffer, capacity);
+    return ReceiveSocket(m_socket, buffer, capacity);
 }
 
 bool CAccount::WaitReadable(int seconds, int microseconds) {
+    if (m_pTls && m_pTls->HasPendingData()) return !ChecksStopping();
+    return WaitSocket(seconds, microseconds);
+}
+
+bool CAccount::WaitSocket(int seconds, int microseconds) {
     // Long waits go in slices so that a stop request ends them early; a
     // server that never stops sending is left at the next call.
     constexpr long long kSliceUs = 250000;
@@ -107,7 +192,7 @@ bool CAccount::WaitReadable(int seconds, int microseconds) {
 
 int CAccount::SendLine(const char* text) {
     std::size_t length = std::strlen(text);
-    bool whole = SendSocket(m_socket, text, length) == static_cast<long>(length);
+    bool whole = SendData(text, length) == static_cast<long>(length);
     return whole ? kNoError : static_cast<int>(IDS_SEND_FAILED);
 }
 
@@ -132,8 +217,11 @@ int CAccount::ReadReply(char* buffer, int capacity) {
             buffer[received] = '\0';
             return IDS_TIMED_OUT;
         }
-        long n = ReceiveSocket(m_socket, buffer + received,
-                               static_cast<std::size_t>(capacity - received));
+        long n = ReceiveData(buffer + received, static_cast<std::size_t>(capacity - received));
+        if (n == kTlsTimedOut) {
+            buffer[received] = '\0';
+            return IDS_TIMED_OUT;
+        }
         if (n < 0) {
             buffer[received] = '\0';
             return IDS_RECEIVE_FAILED;
@@ -172,9 +260,15 @@ bool CAccount::Disconnect(bool sendQuit) {
     if (sendQuit && m_socket != kInvalidSocket) {
         std::strcpy(m_szCommand, "QUIT\n");
         SendLine(m_szCommand);
-        ShutdownSend(m_socket);
+        // Over TLS the close notification follows the reply: a TLS 1.2
+        // server may drop what comes after it.
+        if (!m_pTls) ShutdownSend(m_socket);
         acknowledged = ReadReply(m_szReply, static_cast<int>(kReplyBufferSize)) == kNoError &&
                        IsPositive(m_szReply);
+    }
+    if (m_pTls) {
+        m_pTls->Close();
+        m_pTls.reset();
     }
     if (m_socket != kInvalidSocket) CloseSocket(m_socket);
     m_socket = kInvalidSocket;
@@ -192,6 +286,15 @@ std::string CAccount::ReplyPart() const {
 }
 
 void CAccount::FormatErrorText(std::string& out) const {
+    if (IsCertificateError()) {
+        out = FormatResource(static_cast<unsigned>(m_nLastError),
+                             {m_strServer, GroupFingerprint(m_strServerFingerprint), AccountPart()});
+        return;
+    }
+    if (m_nLastError == static_cast<int>(IDS_TLS_FAILED)) {
+        out = FormatResource(IDS_TLS_FAILED, {m_strTlsDetail, AccountPart()});
+        return;
+    }
     std::string format;
     if (m_nLastError > 0) format = LoadStringResource(static_cast<unsigned>(m_nLastError));
     if (format.empty()) format = LoadStringResource(IDS_UNKNOWN_SOCKET_ERROR);
@@ -202,10 +305,11 @@ void CAccount::ReportError() {
     if (m_nLastError == kNoError || m_nLastError == kLoginUnderWay) return;
     std::string text;
     FormatErrorText(text);
-    PostError(ErrorRecord::kError, text);
+    PostError(ErrorRecord::kError, text, IsCertificateError() ? m_strServerFingerprint : std::string());
 }
 
-void CAccount::PostError(int kind, const std::string& text) {
+void CAccount::PostError(int kind, const std::string& text, const std::string& fingerprint) {
     std::unique_ptr<ErrorRecord> record(new (std::nothrow) ErrorRecord(kind, text, this));
+    if (record) record->m_strFingerprint = fingerprint;
     Checking().m_sink.PostAddError(std::move(record));
 }

@@ -22,6 +22,13 @@ enum : unsigned {
     IDS_TOP_FAILED = 10047,
     IDS_CREDENTIAL_TOO_LONG = 10080,
     IDS_CREDENTIAL_LINE_BREAK = 10081,
+    IDS_TLS_FAILED = 10082,              // TLS library's words, account part
+    IDS_STLS_NOT_OFFERED = 10083,
+    IDS_CERTIFICATE_EXPIRED = 10084,     // host, fingerprint, account part
+    IDS_CERTIFICATE_WRONG_NAME = 10085,
+    IDS_CERTIFICATE_UNTRUSTED = 10086,
+    IDS_CERTIFICATE_INVALID = 10087,
+    IDS_TLS_UNAVAILABLE = 10088,         // a detail of IDS_TLS_FAILED
 };
 
 // Last error values that are not failures.

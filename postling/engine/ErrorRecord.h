@@ -23,5 +23,8 @@ public:
     std::int32_t m_nKind;
     std::string m_strText;
     CAccount* m_pAccount;           // not owned
+    // A certificate error: the SHA-256 fingerprint (64 hex digits) of the
+    // server certificate the user may accept for the account.
+    std::string m_strFingerprint;
     TimeValue m_time = kTimeInvalid;  // stamped by the receiver
 };

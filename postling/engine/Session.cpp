@@ -1,5 +1,6 @@
 // One POP3 session of an account: log-in with password retries, STAT, LIST
 // and TOP for every message, DELE for the messages to delete, QUIT.
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -50,7 +51,63 @@ void UseUpDeletedMarks(CAccount& account) {
     account.m_marksDeleted.clear();
 }
 
+// A CAPA list longer than this is no list of capabilities.
+constexpr std::size_t kMaxCapabilities = 64 * 1024;
+
+// Whether a capability list (after its "+OK" line) names `name` (case
+// ignored) as a line's first word.
+bool HasCapability(const std::string& list, const char* name) {
+    const std::size_t length = std::strlen(name);
+    std::size_t line = list.find('\n');
+    while (line != std::string::npos) {
+        const std::size_t start = line + 1;
+        line = list.find('\n', start);
+        const std::size_t end = line == std::string::npos ? list.size() : line;
+        if (end - start < length) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < length && same; ++i)
+            same = std::toupper(static_cast<unsigned char>(list[start + i])) == name[i];
+        const char after = start + length < end ? list[start + length] : '\n';
+        if (same && (after == ' ' || after == '\r' || after == '\n')) return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool CAccount::NegotiateStls() {
+    const int capacity = static_cast<int>(kReplyBufferSize);
+    std::strcpy(m_szCommand, "CAPA\n");
+    SendLine(m_szCommand);
+    int rc = ReadReply(m_szReply, capacity);
+    bool offered = false;
+    if (rc == kNoError && IsPositive(m_szReply)) {
+        std::string list = m_szReply;
+        while (rc == kNoError && !m_bReplyCut && !EndsWithDotLine(list.c_str(), list.size()) &&
+               list.size() <= kMaxCapabilities) {
+            rc = ReadReply(m_szReply, capacity);
+            list += m_szReply;
+        }
+        // Unread lines of an endless list would be taken for the answer to STLS.
+        const bool complete = m_bReplyCut || EndsWithDotLine(list.c_str(), list.size());
+        offered = rc == kNoError && complete && HasCapability(list, "STLS");
+    }
+    if (offered) {
+        std::strcpy(m_szCommand, "STLS\n");
+        SendLine(m_szCommand);
+        rc = ReadReply(m_szReply, capacity);
+        offered = rc == kNoError && IsPositive(m_szReply);
+    }
+    if (!offered) {
+        // The error quotes the server's refusal, not its answer to QUIT.
+        m_nLastError = rc == kNoError ? static_cast<int>(IDS_STLS_NOT_OFFERED) : rc;
+        const std::string refusal = m_szReply;
+        Disconnect(true);
+        std::memcpy(m_szReply, refusal.c_str(), refusal.size() + 1);
+        return false;
+    }
+    return StartTls();
+}
 
 bool CAccount::ComposeCommand(const char* verb, const std::string& argument) {
     // A value with a line break would smuggle further commands to the server;
@@ -77,6 +134,8 @@ bool CAccount::Login() {
                WaitReadable(0, 100)) {
         }
     }
+    // No user name or password leaves in plain text when encryption was asked for.
+    if (m_nSecurity == SECURITY_STLS && !NegotiateStls()) return false;
 
     if (!ComposeCommand("USER", m_strUser)) return false;
     SendLine(m_szCommand);

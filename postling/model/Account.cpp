@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "lumkit/LumText.h"
+#include "postling/engine/Tls.h"
 #include "postling/model/ProfileStore.h"
 #include "postling/model/TextFormat.h"
 
@@ -28,6 +29,7 @@ CAccount::CAccount()
       m_nPort(110),
       m_nTimeOut(60),
       m_nInterval(600),
+      m_nSecurity(SECURITY_NONE),
       m_bChecking(0),
       m_timeCheckStarted(-1),
       m_timeCheckFinished(-1),
@@ -58,6 +60,8 @@ CAccount& CAccount::operator=(const CAccount& other) {
     m_nPort = other.m_nPort;
     m_nTimeOut = other.m_nTimeOut;
     m_nInterval = other.m_nInterval;
+    m_nSecurity = other.m_nSecurity;
+    m_strCertificate = other.m_strCertificate;
     if (m_dwOptions & OPT_CHECK_PERIODS)
         m_checkPeriods = other.m_checkPeriods;
     else
@@ -101,6 +105,10 @@ bool CAccount::Load(int number) {
     m_nPort = profile.GetInt(key, "Port", m_nPort);
     m_nTimeOut = profile.GetInt(key, "Time Out", m_nTimeOut);
     m_nInterval = profile.GetInt(key, "Interval", m_nInterval);
+    // A value this program does not know never means plain text.
+    const std::int32_t security = profile.GetInt(key, "Security", m_nSecurity);
+    m_nSecurity = security == SECURITY_NONE || security == SECURITY_STLS ? security : SECURITY_TLS;
+    m_strCertificate = NormalizeFingerprint(profile.GetString(key, "Certificate", m_strCertificate));
 
     // A list is read only when its bit is set; a set bit without periods is cleared.
     m_checkPeriods.RemoveAll();
@@ -135,6 +143,8 @@ void CAccount::Save(int number) const {
     profile.WriteInt(key, "Port", m_nPort);
     profile.WriteInt(key, "Time Out", m_nTimeOut);
     profile.WriteInt(key, "Interval", m_nInterval);
+    profile.WriteInt(key, "Security", m_nSecurity);
+    profile.WriteString(key, "Certificate", m_strCertificate);
     if (!m_checkPeriods.IsEmpty()) m_checkPeriods.Save(key + "\\Check periods");
     if (!m_uncheckPeriods.IsEmpty()) m_uncheckPeriods.Save(key + "\\Uncheck periods");
 

@@ -16,6 +16,8 @@
 #include "postling/model/Clock.h"
 #include "postling/model/Interval.h"
 
+class TlsSession;
+
 class CAccount : public CObject {
 public:
     // Option bits (m_dwOptions).
@@ -23,6 +25,14 @@ public:
     static constexpr std::uint32_t OPT_CHECK_PERIODS = 0x2;    // check only inside m_checkPeriods
     static constexpr std::uint32_t OPT_UNCHECK_PERIODS = 0x4;  // never start inside m_uncheckPeriods
     static constexpr std::uint32_t OPT_ASK_PASSWORD = 0x8;     // ask for the password on a failed log-in
+
+    // How the connection is protected (m_nSecurity).
+    enum Security : std::int32_t {
+        SECURITY_NONE = 0,  // plain POP3
+        SECURITY_TLS = 1,   // TLS from the first byte (POP3S, port 995)
+        SECURITY_STLS = 2,  // plain POP3 upgraded by STLS before the log-in
+    };
+    static constexpr std::int32_t kTlsPort = 995;
 
     enum PendingAction : std::int32_t { PENDING_NONE = 0, PENDING_REPLACE = 1, PENDING_DELETE = 2 };
 
@@ -42,7 +52,8 @@ public:
     // A new account with the settings of `other` (see the assignment).
     CAccount(const CAccount& other);
     // Assignment of settings: options, name, server, user, password,
-    // protocol, port, time-out, interval, and the period lists whose bits
+    // protocol, port, time-out, interval, security, the accepted
+    // certificate, and the period lists whose bits
     // are set (copied and normalised; a list whose bit is clear is emptied,
     // a bit whose list is empty is cleared). Nothing else is touched.
     CAccount& operator=(const CAccount& other);
@@ -93,7 +104,19 @@ public:
 
     // The line connection (checking thread).
     bool OpenConnection();
+    // Decrypted bytes are waiting, or the socket became readable in time.
     bool WaitReadable(int seconds, int microseconds);
+    // The socket alone became readable in time; false at once when checks stop.
+    bool WaitSocket(int seconds, int microseconds);
+    // Bytes through TLS when the connection has it: the count, 0 closed,
+    // -1 failure, -2 time-out.
+    long SendData(const char* data, std::size_t length);
+    long ReceiveData(char* buffer, std::size_t capacity);
+    // The TLS handshake on the open connection; false with the last error set.
+    bool StartTls();
+    // CAPA, then STLS and the handshake; false (nothing of the log-in sent)
+    // when the server does not offer STLS.
+    bool NegotiateStls();
     int SendLine(const char* text);
     int ReadReply(char* buffer, int capacity);
     // Closes the connection, with QUIT first when `sendQuit`; true when the
@@ -101,7 +124,10 @@ public:
     bool Disconnect(bool sendQuit);
     void FormatErrorText(std::string& out) const;
     void ReportError();
-    void PostError(int kind, const std::string& text);
+    // `fingerprint`: the certificate a certificate error is about.
+    void PostError(int kind, const std::string& text, const std::string& fingerprint = std::string());
+    // The last error is a certificate that failed its checks.
+    bool IsCertificateError() const;
     // The fillers of error texts: "Учетная запись: ..." and "Ответ сервера: ...".
     std::string AccountPart() const;
     std::string ReplyPart() const;
@@ -125,6 +151,10 @@ public:
     std::int32_t m_nInterval;      // seconds from one check's start to the next
     CIntervalList m_checkPeriods;
     CIntervalList m_uncheckPeriods;
+    std::int32_t m_nSecurity;        // Security
+    // The one certificate accepted whatever its checks say: SHA-256, 64
+    // upper-case hex digits; empty: none.
+    std::string m_strCertificate;
 
     // Guards the three message lists and the hand-over fields (orphan mark,
     // pending action, pending copy). Recursive, like a critical section.
@@ -145,6 +175,11 @@ public:
     // The connection; owned by the checking thread while it runs.
     std::unique_ptr<CheckThread> m_pThread;  // until collected by the main frame
     Socket m_socket;
+    std::unique_ptr<TlsSession> m_pTls;  // while the connection is encrypted
+    // The server certificate of the last handshake, and the TLS library's
+    // words for a failed one.
+    std::string m_strServerFingerprint;
+    std::string m_strTlsDetail;
     char m_szCommand[kCommandBufferSize];
     char m_szReply[kReplyBufferSize];
     std::int32_t m_nLastError;      // string id of the last failure; 0 none, 1 log-in under way

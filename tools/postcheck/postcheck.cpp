@@ -19,6 +19,7 @@
 #include "postling/engine/CheckContext.h"
 #include "postling/engine/QueueSink.h"
 #include "postling/engine/Socket.h"
+#include "postling/engine/Tls.h"
 #include "postling/message/Charset.h"
 #include "postling/message/RuleBook.h"
 #include "postling/model/Account.h"
@@ -27,8 +28,14 @@ namespace {
 
 const char kUsage[] =
     "usage: postcheck --server HOST [--port N] --user NAME --password-file FILE\n"
+    "                 [--tls | --stls] [--accept-fingerprint SHA256]\n"
     "                 [--timeout SECONDS] [--seen MESSAGE-ID]... [--delete MESSAGE-ID]... [--json]\n"
     "One check of a POP3 account: lists the messages waiting on the server.\n"
+    "  --tls         TLS from the first byte (POP3S; port 995 unless --port)\n"
+    "  --stls        plain POP3 upgraded with STLS before the log-in\n"
+    "  --accept-fingerprint SHA256\n"
+    "                accept the server certificate with this SHA-256 fingerprint\n"
+    "                (hex, colons allowed) even if it fails its checks\n"
     "  --seen ID     a message already seen (it is not new)\n"
     "  --delete ID   delete that message on the server\n"
     "  --json        one JSON object per message; error records as JSON on stderr\n"
@@ -36,7 +43,9 @@ const char kUsage[] =
 
 struct Options {
     std::string server, user, passwordFile;
-    int port = 110;
+    int port = 0;  // 0: 110, or 995 with --tls
+    int security = CAccount::SECURITY_NONE;
+    std::string fingerprint;
     int timeout = 60;
     std::vector<std::string> seen, deletions;
     bool json = false;
@@ -67,6 +76,23 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         const char* v = nullptr;
         if (arg == "--json") {
             options.json = true;
+        } else if (arg == "--tls" || arg == "--stls") {
+            const int security = arg == "--tls" ? CAccount::SECURITY_TLS : CAccount::SECURITY_STLS;
+            if (options.security != CAccount::SECURITY_NONE && options.security != security) {
+                error = "--tls and --stls exclude each other";
+                return 2;
+            }
+            options.security = security;
+        } else if (arg == "--accept-fingerprint") {
+            if (!value(v)) {
+                error = arg + " needs a value";
+                return 2;
+            }
+            options.fingerprint = NormalizeFingerprint(v);
+            if (options.fingerprint.empty()) {
+                error = "--accept-fingerprint needs a SHA-256 fingerprint: 64 hex digits, colons allowed";
+                return 2;
+            }
         } else if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
             return -1;
@@ -170,11 +196,15 @@ void PrintErrors(QueueSink& sink, bool json) {
     for (auto& posted : sink.TakeAll()) {
         if (posted.kind != QueueSink::kAddError || !posted.record) continue;
         const ErrorRecord& record = *posted.record;
-        if (json)
-            std::cerr << "{\"kind\":" << record.m_nKind << ",\"text\":" << Json(record.m_strText) << "}\n";
-        else
+        if (json) {
+            std::cerr << "{\"kind\":" << record.m_nKind << ",\"text\":" << Json(record.m_strText);
+            if (!record.m_strFingerprint.empty())
+                std::cerr << ",\"fingerprint\":" << Json(record.m_strFingerprint);
+            std::cerr << "}\n";
+        } else {
             std::cerr << (record.m_nKind == ErrorRecord::kError ? "error: " : "note: ")
                       << Win1251ToUtf8(record.m_strText) << "\n";
+        }
     }
 }
 
@@ -197,7 +227,10 @@ int main(int argc, char** argv) {
     account.m_strName = options.user + "@" + options.server;
     account.m_strServer = options.server;
     account.m_strUser = options.user;
-    account.m_nPort = options.port;
+    account.m_nPort = options.port ? options.port
+                                   : options.security == CAccount::SECURITY_TLS ? CAccount::kTlsPort : 110;
+    account.m_nSecurity = options.security;
+    account.m_strCertificate = options.fingerprint;
     account.m_nTimeOut = options.timeout;
     for (const std::string& id : options.seen) {
         account.m_knownIds.push_back(std::make_unique<CMessage>());

@@ -88,6 +88,40 @@ TEST_F(SessionTest, RejectedUserGetsQuitAtOnceAndNoPass) {
     EXPECT_TRUE(Contains(errors[0]->m_strText, "'+OK bye now\r\n'")) << errors[0]->m_strText;
 }
 
+// STLS asked for: without STLS in the capabilities, or refused, the check
+// fails before anything of the log-in is sent.
+TEST_F(SessionTest, StlsNotOfferedSendsNoCredentials) {
+    struct Case {
+        const char* capa;
+        const char* stls;  // null: STLS is not sent
+        const char* quoted;
+    } cases[] = {
+        {"-ERR unknown command\r\n", nullptr, "-ERR unknown command"},
+        {"+OK\r\nUSER\r\nSASL PLAIN\r\nSTLSX\r\n.\r\n", nullptr, "STLSX"},
+        {"+OK\r\nTOP\r\nstls\r\n.\r\n", "-ERR not now\r\n", "-ERR not now"},
+    };
+    for (const Case& c : cases) {
+        ScriptedServer server;
+        auto& script = server.Accept().Send(kGreeting).Reply("CAPA", c.capa);
+        if (c.stls) script.Reply("STLS", c.stls);
+        script.Reply("QUIT", "+OK bye\r\n").Close();
+        server.Start();
+        auto account = MakeAccount(server);
+        account->m_nSecurity = CAccount::SECURITY_STLS;
+        EXPECT_FALSE(account->CheckMailbox());
+        EXPECT_TRUE(server.Finish()) << server.Failure();
+        for (const std::string& line : server.Received()) {
+            EXPECT_NE(line.rfind("USER", 0), 0u) << c.capa;
+            EXPECT_NE(line.rfind("PASS", 0), 0u) << c.capa;
+        }
+        EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_STLS_NOT_OFFERED));
+        auto errors = Errors();
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_TRUE(Contains(errors[0]->m_strText, c.quoted)) << errors[0]->m_strText;
+        EXPECT_TRUE(errors[0]->m_strFingerprint.empty());
+    }
+}
+
 TEST_F(SessionTest, RejectedPasswordPromptConfirmedReconnects) {
     m_sink.SetPromptHandler([](CAccount& account) {
         account.m_strPassword = "better";

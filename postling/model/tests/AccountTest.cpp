@@ -12,6 +12,8 @@ namespace {
 class AccountTest : public ModelTest {};
 
 const std::string kKey0 = "Accounts\\Account 000";
+// Values every saved account has: the settings, without periods or identifiers.
+constexpr std::size_t kSettingsValues = 11;
 
 std::unique_ptr<CMessage> WithId(const std::string& id, bool seen = false) {
     auto message = std::make_unique<CMessage>();
@@ -31,7 +33,7 @@ std::unique_ptr<CAccount> Named(const std::string& name) {
 TEST_F(AccountTest, RoundTripAndMissingValues) {
     EXPECT_EQ(LoadStringResource(IDS_ACCOUNT_KEY), "Accounts\\Account %03d");  // the built-in key's text
     Named("Fresh")->Save(0);
-    EXPECT_EQ(m_store->ValueCount(kKey0), 9u);
+    EXPECT_EQ(m_store->ValueCount(kKey0), kSettingsValues);
     CAccount fresh;
     ASSERT_TRUE(fresh.Load(0));
     EXPECT_EQ(fresh.m_nPort, 110);
@@ -64,6 +66,42 @@ TEST_F(AccountTest, RoundTripAndMissingValues) {
     EXPECT_EQ(other.m_nPort, 111);
 }
 
+TEST_F(AccountTest, SecurityAndAcceptedCertificate) {
+    const std::string hex(64, 'a');
+    CAccount account;
+    account.m_strName = "Secure";
+    account.m_nSecurity = CAccount::SECURITY_STLS;
+    account.m_strCertificate = std::string(64, 'A');
+    account.Save(0);
+    CAccount copy(account);
+    EXPECT_EQ(copy.m_nSecurity, CAccount::SECURITY_STLS);
+    EXPECT_EQ(copy.m_strCertificate, account.m_strCertificate);
+
+    // Stored values of any content: an unknown mode never means plain text,
+    // a fingerprint is kept only in its 64-digit form.
+    struct Case {
+        std::int32_t security;
+        std::string certificate;
+        std::int32_t wantSecurity;
+        std::string wantCertificate;
+    } cases[] = {
+        {0, "", CAccount::SECURITY_NONE, ""},
+        {1, hex, CAccount::SECURITY_TLS, std::string(64, 'A')},
+        {2, "aa:" + std::string(62, 'b'), CAccount::SECURITY_STLS, "AA" + std::string(62, 'B')},
+        {3, "zz", CAccount::SECURITY_TLS, ""},
+        {-1, std::string(63, 'a'), CAccount::SECURITY_TLS, ""},
+        {0x7fffffff, hex + "00", CAccount::SECURITY_TLS, ""},
+    };
+    for (const Case& c : cases) {
+        m_store->WriteInt(kKey0, "Security", c.security);
+        m_store->WriteString(kKey0, "Certificate", c.certificate);
+        CAccount loaded;
+        ASSERT_TRUE(loaded.Load(0));
+        EXPECT_EQ(loaded.m_nSecurity, c.wantSecurity) << c.security;
+        EXPECT_EQ(loaded.m_strCertificate, c.wantCertificate) << c.certificate;
+    }
+}
+
 TEST_F(AccountTest, PeriodBitsAndTheirSubkeys) {
     CAccount account;
     account.m_strName = "A";
@@ -89,7 +127,7 @@ TEST_F(AccountTest, MessageIdsKnownFirstThenSeenCurrentOnes) {
     account.m_messages.push_back(WithId("", true));  // stored, it would end the list
     account.m_messages.push_back(WithId("<seen@x>", true));
     account.Save(0);
-    EXPECT_EQ(m_store->ValueCount(kKey0), 9u + 4u);
+    EXPECT_EQ(m_store->ValueCount(kKey0), kSettingsValues + 4u);
     m_store->WriteString(kKey0, "Message ID 5", "<after-gap@x>");
 
     CAccount loaded;
@@ -148,7 +186,7 @@ TEST_F(AccountTest, SaveAllRenumbersAndLoadingStopsAtAGap) {
     EXPECT_EQ(m_store->GetString(kKey0, "Name", ""), "second");
     EXPECT_EQ(m_store->GetString("Accounts\\Account 001", "Name", ""), "third");
     EXPECT_FALSE(m_store->HasSection("Accounts\\Account 002"));
-    EXPECT_EQ(m_store->ValueCount(kKey0), 9u);  // no stale identifiers
+    EXPECT_EQ(m_store->ValueCount(kKey0), kSettingsValues);  // no stale identifiers
     EXPECT_FALSE(m_store->HasSection(kKey0 + "\\Check periods"));
 
     removed->Save(3);  // after a gap: not loaded
