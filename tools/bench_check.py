@@ -4,9 +4,11 @@
     bench_check.py POSTCHECK POPCLIENT [--messages N] [--rounds R]
 
 Both list N generated messages (headers of 1 to 3 KB) with USER, PASS, STAT,
-LIST i and TOP i 0 for every message, and QUIT. The rounds alternate the two
-programs; the best time of each is compared. The last line is
-"check-ratio: R" (postcheck time / minimal client time).
+LIST i and TOP i 0 for every message, and QUIT. The rounds alternate the
+programs; the best time of each is compared. postcheck also checks the same
+mailbox over TLS (unless --no-tls), compared with the plain minimal client
+in "tls-check-ratio: R". The last line is "check-ratio: R" (postcheck time /
+minimal client time).
 """
 import argparse
 import base64
@@ -19,6 +21,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dovecot_harness import Dovecot  # noqa: E402
+from tls_test_certs import make_all as make_certificates  # noqa: E402
 
 WORDS = ["почта", "отчёт", "встреча", "проект", "счёт", "письмо", "новости", "сервер",
          "report", "meeting", "invoice", "weekly", "update", "status"]
@@ -69,11 +72,17 @@ def main():
     ap.add_argument("popclient")
     ap.add_argument("--messages", type=int, default=10000)
     ap.add_argument("--rounds", type=int, default=3)
+    ap.add_argument("--no-tls", action="store_true", help="plain POP3 only")
     args = ap.parse_args()
 
     with tempfile.TemporaryDirectory(prefix="postling-bench-") as tmp:
         os.chmod(tmp, 0o755)
-        server = Dovecot(os.path.join(tmp, "server")).start()
+        certificate = None
+        if not args.no_tls:
+            certs = os.path.join(tmp, "certs")
+            make_certificates(certs, host="localhost")
+            certificate = (os.path.join(certs, "good.crt"), os.path.join(certs, "good.key"))
+        server = Dovecot(os.path.join(tmp, "server"), certificate=certificate).start()
         try:
             server.add_user("alice", "secret")
             rng = random.Random(20261207)
@@ -85,18 +94,27 @@ def main():
             password = os.path.join(tmp, "password")
             with open(password, "w") as f:
                 f.write("secret\n")
-            check = [args.postcheck, "--server", "127.0.0.1", "--port", str(server.port),
-                     "--user", "alice", "--password-file", password, "--timeout", "60", "--json"]
+            account = ["--user", "alice", "--password-file", password, "--timeout", "60", "--json"]
+            check = [args.postcheck, "--server", "127.0.0.1", "--port", str(server.port), *account]
             minimal = [args.popclient, "127.0.0.1", str(server.port), "alice", "secret"]
             env = dict(os.environ, TZ=os.environ.get("TZ", ":/etc/localtime"))
+            tls_check = None
+            if certificate:
+                tls_check = [args.postcheck, "--server", "localhost", "--port", str(server.tls_port), "--tls",
+                             *account]
+                env["SSL_CERT_FILE"] = os.path.join(certs, "ca.pem")
 
             run_timed(minimal)  # warms Dovecot's index and the page cache
-            check_times, client_times, peak = [], [], 0
+            check_times, client_times, tls_times, peak, tls_peak = [], [], [], 0, 0
             for _ in range(args.rounds):
                 elapsed, rss = run_timed(check, env)
                 check_times.append(elapsed)
                 peak = max(peak, rss)
                 client_times.append(run_timed(minimal)[0])
+                if tls_check:
+                    elapsed, rss = run_timed(tls_check, env)
+                    tls_times.append(elapsed)
+                    tls_peak = max(tls_peak, rss)
         finally:
             server.stop()
 
@@ -106,6 +124,10 @@ def main():
     print("minimal client times: " + ", ".join(f"{t:.2f} s" for t in client_times))
     print(f"postcheck peak memory: {peak / 1024:.1f} MiB "
           f"({peak * 1024 / header_bytes:.2f} x the header bytes)")
+    if tls_times:
+        print("postcheck over TLS times: " + ", ".join(f"{t:.2f} s" for t in tls_times))
+        print(f"postcheck over TLS peak memory: {tls_peak / 1024:.1f} MiB")
+        print(f"tls-check-ratio: {min(tls_times) / best_client:.3f}")
     print(f"check-ratio: {best_check / best_client:.3f}")
 
 
