@@ -62,7 +62,9 @@ public:
     // Decrypted bytes: a count, or a TlsIo value. Waits through the
     // transport only when nothing is decrypted yet.
     virtual long Receive(char* buffer, std::size_t capacity) = 0;
-    // Decrypted bytes are waiting (a Receive would not touch the socket).
+    // A Receive would answer at once without touching the socket: decrypted
+    // bytes are waiting, the peer's close notification has come, or the
+    // session is broken.
     virtual bool HasPendingData() const = 0;
     // Sends the close notification, best effort, without waiting for the peer's.
     virtual void Close() = 0;
