@@ -9,6 +9,7 @@
 #include "postling/shell/AboutDlg.h"
 #include "postling/shell/ExitConfirmDlg.h"
 #include "postling/shell/MainFrame.h"
+#include "postling/shell/ToneOutputs.h"
 #include "postling/shell/ProcessApi.h"
 #include "postling/shell/SecondInstanceDlg.h"
 
@@ -138,7 +139,9 @@ bool CPostlingApp::InitInstance() {
     // 13. Process enumeration for the mail-program test.
     ProcessFunctions();
 
-    // 14. Sound settings: the sounds are not built yet.
+    // 14. Sound settings.
+    m_pSounds = std::make_unique<CSounds>(DefaultMelodyFile(), MakeAudibleToneOutput());
+    m_pSounds->Load();
 
     // 15. Program settings.
     m_settings.Load();
@@ -185,13 +188,14 @@ int CPostlingApp::ExitInstance() {
     if (m_bInitialized) {
         m_accounts.SaveAllAccounts();
         m_rules.SaveRules();
-        // The sound settings would be saved here: the sounds are not built yet.
+        if (m_pSounds) m_pSounds->Save();
         m_settings.Save();
     }
 
     m_accounts.RemoveAll();
     m_errors.clear();
-    // Multimedia devices and HTML help: not built yet, nothing to close.
+    // The multimedia devices close with the sounds. HTML help: not built yet.
+    m_pSounds.reset();
 
     if (m_bSocketsStarted) StopSockets();
     m_bSocketsStarted = false;
@@ -212,10 +216,16 @@ bool CPostlingApp::SaveAllModified() {
     return true;
 }
 
-// --- Sounds: the melody player is not built yet; these do nothing. ---
+void CPostlingApp::PlaySoundEvent(SoundEvent event) {
+    if (!m_pSounds) return;
+    const SilentMode silent = {m_bSilentMode != 0, m_settings.m_nSilentSoundDuration};
+    m_pSounds->PlayEvent(event, silent, m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr);
+}
 
-void CPostlingApp::PlaySoundEvent(SoundEvent) {}
+void CPostlingApp::StopAllSounds() {
+    if (m_pSounds) m_pSounds->StopAllSounds();
+}
 
-void CPostlingApp::StopAllSounds() {}
-
-void CPostlingApp::OnMultimediaNotify(WPARAM, LPARAM) {}
+void CPostlingApp::OnMultimediaNotify(WPARAM wParam, LPARAM lParam) {
+    if (m_pSounds) m_pSounds->OnMciNotify(wParam, lParam);
+}

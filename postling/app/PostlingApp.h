@@ -21,6 +21,7 @@
 #include "postling/res/resource.h"
 #include "postling/shell/RegisteredMessages.h"
 #include "postling/shell/ShellHost.h"
+#include "postling/shell/Sounds.h"
 
 // The company key below HKEY_CURRENT_USER\Software, and the application
 // title, which is the profile key below it.
@@ -66,6 +67,9 @@ public:
     // The password events and the running-check count of the checking threads.
     CheckContext m_checkContext{m_sink, m_rules};
 
+    // The five events' sounds, the melody player and the devices; made at
+    // start-up, closed at exit.
+    std::unique_ptr<CSounds> m_pSounds;
     BOOL m_bSilentMode = FALSE;  // never stored
     BOOL m_bHtmlHelp = FALSE;
     DWORD m_dwHtmlHelpCookie = 0;

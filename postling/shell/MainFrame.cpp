@@ -254,17 +254,17 @@ void CMainFrame::RefreshAndNotify() {
     UpdateTray(total, fresh);
     switch (strongest) {
     case 2:
-        m_host.PlaySoundEvent(kSoundBlink);
+        m_host.PlaySoundEvent(SOUND_EVENT_BLINK);
         break;
     case 3:
-        m_host.PlaySoundEvent(kSoundPopup);
+        m_host.PlaySoundEvent(SOUND_EVENT_POPUP);
         break;
     case 4:
-        m_host.PlaySoundEvent(kSoundMailList);
+        m_host.PlaySoundEvent(SOUND_EVENT_MESSAGES);
         ShowMailList();
         break;
     case 5:
-        m_host.PlaySoundEvent(kSoundMailer);
+        m_host.PlaySoundEvent(SOUND_EVENT_MAILER);
         StartMailer();
         break;
     default:
@@ -394,7 +394,7 @@ void CMainFrame::OnAddError(std::unique_ptr<ErrorRecord> record) {
     m_host.GetErrors().push_back(std::move(record));
     if (isError && account && (account->m_dwOptions & CAccount::OPT_REPORT_ERRORS)) {
         ShowErrorsWindow();
-        m_host.PlaySoundEvent(kSoundCheckErrors);
+        m_host.PlaySoundEvent(SOUND_EVENT_ERROR);
     } else {
         RefreshErrorsWindow();
     }

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "postling/engine/ErrorRecord.h"
+#include "postling/sound/SoundSetting.h"
 
 class CAccountList;
 class CRuleBook;
@@ -18,14 +19,6 @@ class ProgramSettings;
 // The program's error records in arrival order; the list owns them.
 using ErrorList = std::vector<std::unique_ptr<ErrorRecord>>;
 
-// The five sound events, in the order the sound settings keep them.
-enum SoundEvent {
-    kSoundBlink = 0,
-    kSoundPopup = 1,
-    kSoundMailList = 2,
-    kSoundMailer = 3,
-    kSoundCheckErrors = 4,
-};
 
 class ShellHost {
 public:

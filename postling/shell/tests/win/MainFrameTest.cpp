@@ -127,7 +127,7 @@ TEST_F(MainFrameTest, RefreshAndNotifyCarriesOutTheStrongestUnseenReaction) {
     EXPECT_EQ(frame->GetTrayTip(), Tip("5 писем (2 новых)"));
     EXPECT_TRUE(frame->IsBlinking());
     ASSERT_EQ(host.m_sounds.size(), 1u);
-    EXPECT_EQ(host.m_sounds[0], kSoundMailList);
+    EXPECT_EQ(host.m_sounds[0], SOUND_EVENT_MESSAGES);
     EXPECT_EQ(frame->m_mailLists, 1);
     EXPECT_EQ(frame->m_mailerStarts, 0);
     EXPECT_TRUE(frame->m_tips.empty());
@@ -141,14 +141,14 @@ TEST_F(MainFrameTest, EachReactionHasItsOwnSoundAndAction) {
     CAccount& a = host.AddAccount("a");
     FakeHost::AddMessage(a, 5, false);
     frame->RefreshAndNotify();
-    EXPECT_EQ(host.m_sounds.back(), kSoundMailer);
+    EXPECT_EQ(host.m_sounds.back(), SOUND_EVENT_MAILER);
     EXPECT_EQ(frame->m_mailerStarts, 1);
     EXPECT_EQ(frame->m_mailLists, 0);
 
     a.MarkAllSeen();
     FakeHost::AddMessage(a, 2, false);
     frame->RefreshAndNotify();
-    EXPECT_EQ(host.m_sounds.back(), kSoundBlink);
+    EXPECT_EQ(host.m_sounds.back(), SOUND_EVENT_BLINK);
     EXPECT_EQ(frame->m_mailerStarts, 1);
 
     a.MarkAllSeen();
@@ -166,7 +166,7 @@ TEST_F(MainFrameTest, ThePopupReactionShowsTheTipAndAnOpenTipIsRefreshed) {
     frame->RefreshAndNotify();
     ASSERT_EQ(frame->m_tips.size(), 1u);
     EXPECT_EQ(frame->m_tips[0], Cp1251("Получена свежая почта!\n2 письма (1 новое)"));
-    EXPECT_EQ(host.m_sounds.back(), kSoundPopup);
+    EXPECT_EQ(host.m_sounds.back(), SOUND_EVENT_POPUP);
     // Nothing new, but the tip is still open: its text follows.
     a.MarkAllSeen();
     frame->RefreshAndNotify();
@@ -235,7 +235,7 @@ TEST_F(MainFrameTest, AnErrorOpensTheErrorsWindowOnlyWhenTheAccountAsksForIt) {
     frame->OnAddError(std::make_unique<ErrorRecord>(ErrorRecord::kError, "x", &loud));
     EXPECT_EQ(frame->m_errorWindows, 1);
     ASSERT_EQ(host.m_sounds.size(), 1u);
-    EXPECT_EQ(host.m_sounds[0], kSoundCheckErrors);
+    EXPECT_EQ(host.m_sounds[0], SOUND_EVENT_ERROR);
     EXPECT_EQ(host.m_errors.size(), 3u);
 }
 
@@ -300,7 +300,7 @@ TEST_F(MainFrameTest, PauseShowsThePausedIconAndResumeMakesEveryAccountDue) {
     EXPECT_FALSE(frame->IsPaused());
     EXPECT_EQ(frame->GetTrayTip(), Tip("1 письмо (1 новое)"));
     EXPECT_EQ(frame->GetShownIcon(), frame->GetIcon(CMainFrame::kIconNewMail));
-    EXPECT_EQ(host.m_sounds.back(), kSoundBlink);
+    EXPECT_EQ(host.m_sounds.back(), SOUND_EVENT_BLINK);
     EXPECT_LE(a.m_timeNextCheck, clock.now);
     EXPECT_LE(b.m_timeNextCheck, clock.now);
     ui = CCmdUI();
