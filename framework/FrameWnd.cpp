@@ -1,7 +1,30 @@
 #include "FrameWnd.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "ControlBar.h"
+#include "FrameworkIds.h"
 #include "ResourceChain.h"
+#include "StatusBar.h"
 #include "WinApp.h"
+
+namespace {
+
+// The profile's names of the sides.
+const struct {
+    DWORD side;
+    const char* name;
+} kSideNames[] = {
+    {CBRS_ALIGN_TOP, "top"},
+    {CBRS_ALIGN_BOTTOM, "bottom"},
+    {CBRS_ALIGN_LEFT, "left"},
+    {CBRS_ALIGN_RIGHT, "right"},
+};
+
+constexpr int kMaxSavedBars = 256;
+
+}  // namespace
 
 const RECT CFrameWnd::rectDefault = {static_cast<LONG>(CW_USEDEFAULT), static_cast<LONG>(CW_USEDEFAULT),
                                      0, 0};
@@ -16,6 +39,14 @@ const MessageMapEntry CFrameWnd::messageEntries[] = {
     On::Message<&CFrameWnd::OnQueryEndSession>(WM_QUERYENDSESSION),
     On::Message<&CFrameWnd::OnEndSession>(WM_ENDSESSION),
     On::Message<&CFrameWnd::OnHelpPromptAddr>(WM_HELPPROMPTADDR),
+    On::Message<&CFrameWnd::OnSize>(WM_SIZE),
+    On::Message<&CFrameWnd::OnIdleUpdateFrame>(WM_IDLEUPDATECMDUI),
+    On::Message<&CFrameWnd::OnSetMessageString>(WM_SETMESSAGESTRING),
+    On::Message<&CFrameWnd::OnMenuSelect>(WM_MENUSELECT),
+    On::Message<&CFrameWnd::OnExitMenuLoop>(WM_EXITMENULOOP),
+    On::CommandRange<&CFrameWnd::OnBarCheck>(AFX_IDW_CONTROLBAR_FIRST, AFX_IDW_CONTROLBAR_LAST),
+    On::UpdateRange<&CFrameWnd::OnUpdateControlBarMenu>(AFX_IDW_CONTROLBAR_FIRST, AFX_IDW_CONTROLBAR_LAST),
+    On::UpdateRange<&CFrameWnd::OnUpdateKeyIndicator>(ID_INDICATOR_CAPS, ID_INDICATOR_SCRL),
     On::End(),
 };
 const MessageMap CFrameWnd::messageMap = {&CWnd::messageMap, CFrameWnd::messageEntries};
@@ -115,3 +146,218 @@ void CFrameWnd::OnClose() {
 }
 
 void CFrameWnd::PostNcDestroy() { delete this; }
+
+// ---- Control bars ----
+
+void CFrameWnd::AddControlBar(CControlBar* bar) {
+    if (std::find(m_bars.begin(), m_bars.end(), bar) != m_bars.end()) return;
+    m_bars.push_back(bar);
+    // The bars sit inside the frame's own edge otherwise.
+    if (m_hWnd) ModifyStyleEx(WS_EX_CLIENTEDGE, 0, SWP_FRAMECHANGED);
+    DelayRecalcLayout();
+}
+
+void CFrameWnd::RemoveControlBar(CControlBar* bar) {
+    m_bars.erase(std::remove(m_bars.begin(), m_bars.end(), bar), m_bars.end());
+}
+
+void CFrameWnd::EnableDocking(DWORD dockStyle) { m_dwDockStyle = dockStyle & CBRS_ALIGN_ANY; }
+
+bool CFrameWnd::DockControlBar(CControlBar* bar, DWORD side) {
+    auto it = std::find(m_bars.begin(), m_bars.end(), bar);
+    if (it == m_bars.end()) return false;
+    const DWORD allowed = bar->GetDockingStyle() & m_dwDockStyle;
+    if (side == 0) {
+        side = bar->GetDockSide() & allowed;
+        for (const auto& s : kSideNames)
+            if (!side && (allowed & s.side)) side = s.side;
+    }
+    bool known = false;
+    for (const auto& s : kSideNames) known = known || side == s.side;
+    if (!known || !(side & allowed)) return false;
+    m_bars.erase(it);
+    m_bars.push_back(bar);
+    bar->SetBarStyle((bar->GetBarStyle() & ~CBRS_ALIGN_ANY) | side);
+    RecalcLayout();
+    return true;
+}
+
+void CFrameWnd::ShowControlBar(CControlBar* bar, bool show, bool delay) {
+    if (!bar || !bar->m_hWnd) return;
+    bar->ShowWindow(show ? SW_SHOWNA : SW_HIDE);
+    if (delay) DelayRecalcLayout();
+    else RecalcLayout();
+}
+
+CControlBar* CFrameWnd::GetControlBar(UINT id) const {
+    for (CControlBar* bar : m_bars)
+        if (bar->m_hWnd && bar->GetDlgCtrlID() == id) return bar;
+    return nullptr;
+}
+
+HWND CFrameWnd::GetViewWindow() const {
+    if (m_pViewWnd && m_pViewWnd->m_hWnd) return m_pViewWnd->m_hWnd;
+    if (HWND pane = GetDlgItem(static_cast<int>(AFX_IDW_PANE_FIRST))) return pane;
+    if (m_bars.empty()) return nullptr;
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const bool isBar = std::any_of(m_bars.begin(), m_bars.end(),
+                                       [child](const CControlBar* bar) { return bar->m_hWnd == child; });
+        if (!isBar) return child;
+    }
+    return nullptr;
+}
+
+void CFrameWnd::RecalcLayout() {
+    m_bLayoutPending = false;
+    if (!m_hWnd || m_bInLayout || IsIconic(m_hWnd)) return;
+    HWND view = GetViewWindow();
+    if (m_bars.empty() && !view) return;
+    m_bInLayout = true;
+    RECT rest;
+    GetClientRect(&rest);
+    std::vector<std::pair<HWND, RECT>> places;
+    for (bool fixed : {true, false}) {
+        for (bool horz : {true, false}) {
+            for (CControlBar* bar : m_bars) {
+                const DWORD side = bar->GetDockSide();
+                if (!bar->IsVisible() || !side || (bar->GetDockingStyle() == 0) != fixed ||
+                    ((side & CBRS_ORIENT_HORZ) != 0) != horz)
+                    continue;
+                const SIZE size = bar->CalcFixedLayout(true, horz);
+                RECT place = rest;
+                switch (side) {
+                case CBRS_ALIGN_TOP:
+                    place.bottom = rest.top = std::min(rest.bottom, rest.top + size.cy);
+                    break;
+                case CBRS_ALIGN_BOTTOM:
+                    place.top = rest.bottom = std::max(rest.top, rest.bottom - size.cy);
+                    break;
+                case CBRS_ALIGN_LEFT:
+                    place.right = rest.left = std::min(rest.right, rest.left + size.cx);
+                    break;
+                default:
+                    place.left = rest.right = std::max(rest.left, rest.right - size.cx);
+                    break;
+                }
+                places.emplace_back(bar->m_hWnd, place);
+            }
+        }
+    }
+    if (view) places.emplace_back(view, rest);
+    HDWP defer = BeginDeferWindowPos(static_cast<int>(places.size()));
+    for (const auto& [window, place] : places) {
+        if (!defer) break;
+        defer = DeferWindowPos(defer, window, nullptr, place.left, place.top, place.right - place.left,
+                               place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (defer) EndDeferWindowPos(defer);
+    m_bInLayout = false;
+}
+
+void CFrameWnd::SaveBarState(const char* profileName) const {
+    CWinApp* app = AfxGetApp();
+    if (!app || !profileName) return;
+    const std::string prefix = profileName;
+    int index = 0;
+    for (CControlBar* bar : m_bars) {
+        if (!bar->m_hWnd) continue;
+        const std::string section = prefix + "-Bar" + std::to_string(index++);
+        app->WriteProfileInt(section.c_str(), "BarID", static_cast<int>(bar->GetDlgCtrlID()));
+        app->WriteProfileInt(section.c_str(), "Visible", bar->IsVisible() ? 1 : 0);
+        const char* side = "";
+        for (const auto& s : kSideNames)
+            if (bar->GetDockSide() == s.side) side = s.name;
+        app->WriteProfileString(section.c_str(), "Side", side);
+    }
+    app->WriteProfileInt((prefix + "-Summary").c_str(), "Bars", index);
+}
+
+void CFrameWnd::LoadBarState(const char* profileName) {
+    CWinApp* app = AfxGetApp();
+    if (!app || !profileName) return;
+    const std::string prefix = profileName;
+    const int count = app->GetProfileInt((prefix + "-Summary").c_str(), "Bars", 0);
+    if (count < 0 || count > kMaxSavedBars) return;
+    for (int index = 0; index < count; ++index) {
+        const std::string section = prefix + "-Bar" + std::to_string(index);
+        const int id = app->GetProfileInt(section.c_str(), "BarID", 0);
+        CControlBar* bar = id > 0 ? GetControlBar(static_cast<UINT>(id)) : nullptr;
+        if (!bar) continue;
+        const int visible = app->GetProfileInt(section.c_str(), "Visible", -1);
+        if (visible == 0 || visible == 1) bar->ShowWindow(visible ? SW_SHOWNA : SW_HIDE);
+        const std::string side = app->GetProfileString(section.c_str(), "Side", "");
+        for (const auto& s : kSideNames)
+            if (side == s.name && (bar->GetDockingStyle() & m_dwDockStyle & s.side)) DockControlBar(bar, s.side);
+    }
+    RecalcLayout();
+}
+
+LRESULT CFrameWnd::OnSize(WPARAM wParam, LPARAM) {
+    const LRESULT result = Default();
+    if (wParam != SIZE_MINIMIZED) RecalcLayout();
+    return result;
+}
+
+void CFrameWnd::OnIdleUpdateFrame() {
+    if (m_bLayoutPending) RecalcLayout();
+    CWnd::OnIdleUpdateCmdUI();
+}
+
+void CFrameWnd::OnBarCheck(UINT id) {
+    if (CControlBar* bar = GetControlBar(id)) ShowControlBar(bar, !bar->IsVisible());
+}
+
+void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* ui) {
+    CControlBar* bar = GetControlBar(ui->m_nID);
+    ui->Enable(bar != nullptr);
+    if (bar) ui->SetCheck(bar->IsVisible() ? 1 : 0);
+}
+
+void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* ui) {
+    int key = VK_SCROLL;
+    if (ui->m_nID == ID_INDICATOR_CAPS) key = VK_CAPITAL;
+    else if (ui->m_nID == ID_INDICATOR_NUM) key = VK_NUMLOCK;
+    ui->Enable((GetKeyState(key) & 1) != 0);
+}
+
+// ---- The message pane ----
+
+CStatusBar* CFrameWnd::GetMessageBar() const {
+    CWnd* bar = FromHandlePermanent(GetDlgItem(static_cast<int>(AFX_IDW_STATUS_BAR)));
+    return bar && bar->IsKindOf(&CStatusBar::classCStatusBar) ? static_cast<CStatusBar*>(bar) : nullptr;
+}
+
+void CFrameWnd::SetMessageText(const char* text) {
+    if (CStatusBar* bar = GetMessageBar()) bar->SetPaneText(0, text);
+}
+
+void CFrameWnd::SetMessageText(UINT id) {
+    std::string text;
+    if (id) GetMessageString(id, text);
+    SetMessageText(text.c_str());
+}
+
+void CFrameWnd::GetMessageString(UINT id, std::string& text) const {
+    text.clear();
+    if (AfxLoadString(id, text)) text.resize(std::min(text.size(), text.find('\n')));
+}
+
+LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam) {
+    const UINT last = m_nIDLastMessage;
+    m_nIDLastMessage = static_cast<UINT>(wParam);
+    if (lParam) SetMessageText(reinterpret_cast<const char*>(lParam));
+    else SetMessageText(static_cast<UINT>(wParam));
+    return last;
+}
+
+LRESULT CFrameWnd::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
+    const UINT item = LOWORD(wParam);
+    const UINT flags = HIWORD(wParam);
+    UINT id = 0;  // popups, separators and system commands: no prompt
+    if (flags == 0xFFFF && lParam == 0) id = AFX_IDS_IDLEMESSAGE;  // the menu closed
+    else if (!(flags & (MF_POPUP | MF_SEPARATOR)) && item < 0xF000) id = item;
+    SendMessage(WM_SETMESSAGESTRING, id);
+    return 0;
+}
+
+void CFrameWnd::OnExitMenuLoop() { SendMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE); }

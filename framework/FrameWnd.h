@@ -6,8 +6,14 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "FwExport.h"
 #include "Wnd.h"
+
+class CControlBar;
+class CStatusBar;
 
 // Frame style: the title is the application's (kept for the frame styles
 // programs pass; it has no further meaning here).
@@ -37,6 +43,63 @@ public:
     // Accelerator table `id` of the resource chain; false when missing.
     bool LoadAccelTable(UINT id);
 
+    // ---- Control bars ----
+    // Bars join the frame when they are created as its children and leave
+    // it when destroyed. The first bar takes the frame's sunken client edge
+    // away (the view has its own). The layout runs on WM_SIZE, after
+    // DockControlBar and ShowControlBar, at the next idle time after
+    // DelayRecalcLayout (and after a bar joined), or when called.
+
+    // The sides (CBRS_ALIGN_* bits) bars may be docked to.
+    void EnableDocking(DWORD dockStyle);
+    DWORD GetDockingStyle() const { return m_dwDockStyle; }
+    // Docks `bar` at `side` (one CBRS_ALIGN_* bit; 0: its own side, or the
+    // first of top, bottom, left and right it may go to), after the bars
+    // docked there before. The side must be allowed by both the bar's and
+    // the frame's EnableDocking; false otherwise.
+    bool DockControlBar(CControlBar* bar, DWORD side = 0);
+    void ShowControlBar(CControlBar* bar, bool show, bool delay = false);
+    // The frame's bar with window identifier `id`, or null.
+    CControlBar* GetControlBar(UINT id) const;
+    // In layout order.
+    const std::vector<CControlBar*>& GetControlBars() const { return m_bars; }
+
+    // Bars take their strips along the edges of the client area: bars that
+    // cannot be dragged (the status bar) first, then the others; top and
+    // bottom before left and right; each side in docking order, outermost
+    // first. The rest goes to the view (GetViewWindow). A derived frame
+    // that handles WM_SIZE itself calls the base's handler.
+    virtual void RecalcLayout();
+    void DelayRecalcLayout() { m_bLayoutPending = true; }
+    // m_pViewWnd, else the child with identifier AFX_IDW_PANE_FIRST, else
+    // (when the frame has bars) its first child that is not a bar; null
+    // when none: then the layout leaves the other children alone.
+    HWND GetViewWindow() const;
+    CWnd* m_pViewWnd = nullptr;
+
+    // Saves each bar's identifier, visibility and side with the
+    // application's profile functions: section "<profileName>-Summary",
+    // value "Bars" (how many); sections "<profileName>-Bar0", "-Bar1", ...
+    // in layout order, values "BarID" (the bar's window identifier),
+    // "Visible" (1 shown, 0 hidden) and "Side" ("top", "bottom", "left" or
+    // "right"; empty for a bar with no side).
+    void SaveBarState(const char* profileName) const;
+    // Restores what SaveBarState saved, sides in the saved order. What does
+    // not fit is skipped: an identifier of no bar of the frame, a side that
+    // is none of the four or not allowed, a visibility other than 0 or 1,
+    // a count beyond 256.
+    void LoadBarState(const char* profileName);
+
+    // ---- The message pane ----
+    // The status bar with identifier AFX_IDW_STATUS_BAR, or null.
+    CStatusBar* GetMessageBar() const;
+    // Pane 0 of the message bar.
+    void SetMessageText(const char* text);
+    // The text before "\n" of string `id` (0: empty).
+    void SetMessageText(UINT id);
+    // The status text of command `id`: its string's text before "\n".
+    virtual void GetMessageString(UINT id, std::string& text) const;
+
     const MessageMap* GetMessageMap() const override;
     static const MessageMap messageMap;
     static const MessageMapEntry messageEntries[];
@@ -61,7 +124,37 @@ protected:
     // WM_HELPPROMPTADDR: the address of the application's help-context word.
     LRESULT OnHelpPromptAddr(WPARAM wParam, LPARAM lParam);
 
+    LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+    // A pending layout, then the base's update of the child controls.
+    void OnIdleUpdateFrame();
+    // WM_SETMESSAGESTRING.
+    LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
+    // The highlighted menu item's prompt; the idle message once the menu
+    // has closed.
+    LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
+    void OnExitMenuLoop();
+    // The View menu's commands of the bars (AFX_IDW_CONTROLBAR_FIRST..
+    // AFX_IDW_CONTROLBAR_LAST): show or hide the bar of that identifier,
+    // checked while it shows; disabled when there is no such bar.
+    void OnBarCheck(UINT id);
+    void OnUpdateControlBarMenu(CCmdUI* ui);
+    // The lock-key indicators: enabled (their text shown) while the key's
+    // toggle is on.
+    void OnUpdateKeyIndicator(CCmdUI* ui);
+
     UINT m_nIDResource = 0;
     HICON m_hClassIcon = nullptr;
     HACCEL m_hAccelTable = nullptr;
+    // The identifier last shown in the message pane (0 for a text).
+    UINT m_nIDLastMessage = 0;
+
+private:
+    friend class CControlBar;
+    void AddControlBar(CControlBar* bar);
+    void RemoveControlBar(CControlBar* bar);
+
+    std::vector<CControlBar*> m_bars;
+    DWORD m_dwDockStyle = 0;
+    bool m_bLayoutPending = false;
+    bool m_bInLayout = false;
 };

@@ -137,6 +137,74 @@ def icon_password(c):
     c.line(0.30, 0.92, 0.36, 1.0, 0.05, KEY_DARK)
 
 
+def polygon(c, points, colour):
+    """A filled polygon (even-odd rule) of (x, y) corners."""
+    def inside(x, y):
+        result = False
+        for (ax, ay), (bx, by) in zip(points, points[1:] + points[:1]):
+            if (ay > y) != (by > y) and x < ax + (y - ay) * (bx - ax) / (by - ay):
+                result = not result
+        return result
+    c.fill(inside, colour)
+
+
+SPEAKER = (70, 78, 92, 1)
+
+
+def speaker(c, colour=SPEAKER):
+    c.rect(0.08, 0.36, 0.30, 0.64, colour)
+    polygon(c, [(0.26, 0.36), (0.54, 0.12), (0.54, 0.88), (0.26, 0.64)], colour)
+
+
+def icon_sound_none(c):
+    """No sound: a grey speaker, struck through in red."""
+    speaker(c, (150, 154, 162, 1))
+    c.line(0.62, 0.30, 0.94, 0.70, 0.13, NEW)
+    c.line(0.62, 0.70, 0.94, 0.30, 0.13, NEW)
+
+
+def icon_sound_melody(c):
+    """A melody of the PC speaker: two beamed notes."""
+    ink = (40, 70, 160, 1)
+    c.disc(0.27, 0.78, 0.15, ink)
+    c.disc(0.73, 0.68, 0.15, ink)
+    c.rect(0.34, 0.18, 0.43, 0.78, ink)
+    c.rect(0.80, 0.08, 0.89, 0.68, ink)
+    polygon(c, [(0.34, 0.18), (0.89, 0.06), (0.89, 0.26), (0.34, 0.38)], ink)
+
+
+def icon_sound_midi(c):
+    """A MIDI device: piano keys."""
+    c.rect(0.04, 0.16, 0.96, 0.86, OUTLINE)
+    c.rect(0.09, 0.21, 0.91, 0.81, (255, 255, 255, 1))
+    for x in (0.30, 0.50, 0.70):
+        c.rect(x - 0.02, 0.21, x + 0.02, 0.81, OUTLINE)
+    for x in (0.30, 0.50, 0.70):
+        c.rect(x - 0.08, 0.21, x + 0.08, 0.56, OUTLINE)
+
+
+def icon_sound_wave(c):
+    """A WAVE file: a sound wave on a dark panel."""
+    c.rect(0.04, 0.14, 0.96, 0.86, OUTLINE)
+    c.rect(0.08, 0.18, 0.92, 0.82, (24, 40, 36, 1))
+    steps = 24
+    points = [(0.12 + 0.76 * i / steps,
+               0.50 - 0.24 * math.sin(2 * math.pi * 2 * i / steps) * (1 - abs(i - steps / 2) / steps))
+              for i in range(steps + 1)]
+    for (ax, ay), (bx, by) in zip(points, points[1:]):
+        c.line(ax, ay, bx, by, 0.09, (80, 230, 110, 1))
+
+
+def bitmap_play(c):
+    """The play button's picture: a triangle pointing right."""
+    polygon(c, [(0.31, 0.19), (0.75, 0.50), (0.31, 0.81)], (0, 0, 0, 1))
+
+
+def bitmap_stop(c):
+    """The stop button's picture: a square."""
+    c.rect(0.25, 0.25, 0.75, 0.75, (0, 0, 0, 1))
+
+
 def icon_frame(k):
     """Checking: a bright dot travels round the envelope, one eighth a frame."""
     def draw(c):
@@ -213,6 +281,10 @@ ICONS = {
 }
 for k in range(8):
     ICONS[f"check{k}.ico"] = icon_frame(k)
+ICONS["soundnone.ico"] = icon_sound_none
+ICONS["soundmelody.ico"] = icon_sound_melody
+ICONS["soundmidi.ico"] = icon_sound_midi
+ICONS["soundwave.ico"] = icon_sound_wave
 
 
 def main(outdir):
@@ -220,6 +292,8 @@ def main(outdir):
     for name, draw in ICONS.items():
         write_ico(os.path.join(outdir, name), draw)
     write_bmp8(os.path.join(outdir, "password.bmp"), icon_password)
+    write_bmp8(os.path.join(outdir, "play.bmp"), bitmap_play, size=16)
+    write_bmp8(os.path.join(outdir, "stop.bmp"), bitmap_stop, size=16)
 
 
 if __name__ == "__main__":

@@ -78,4 +78,37 @@
 #define IDS_ABOUT_MAIL_VARNEK 10100  // authors' addresses in the About box
 #define IDS_ABOUT_MAIL_SOLTU 10101
 
+// The sound-scheme dialog: dialog, the icons of the four kinds of sound,
+// the play and stop pictures, and the controls.
+#define IDD_SOUND_SCHEME 140
+#define IDI_SOUND_NONE 141
+#define IDI_SOUND_MELODY 142
+#define IDI_SOUND_MIDI 144
+#define IDI_SOUND_WAVE 146
+#define IDB_SOUND_PLAY 143
+#define IDB_SOUND_STOP 145
+#define IDC_SOUND_EVENTS 1058
+#define IDC_SOUND_NONE 1059  // radio buttons of kinds 0..3, in order
+#define IDC_SOUND_MELODY 1060
+#define IDC_SOUND_MIDI 1061
+#define IDC_SOUND_WAVE 1062
+#define IDC_SOUND_MELODY_LIST 1063
+#define IDC_SOUND_MIDI_FILE 1064
+#define IDC_SOUND_MIDI_BROWSE 1065
+#define IDC_SOUND_WAVE_FILE 1066
+#define IDC_SOUND_WAVE_BROWSE 1067
+#define IDC_SOUND_STOP 1068
+#define IDC_SOUND_PLAY 1069
+#define IDC_SOUND_MELODY_LABEL 1070
+#define IDC_SOUND_MIDI_LABEL 1071
+#define IDC_SOUND_WAVE_LABEL 1072
+#define IDC_SOUND_MUTE_ON_MENU 1084
+#define IDC_SOUND_SILENT_DURATION 1085
+#define IDC_SOUND_SILENT_SPIN 1086
+#define IDS_SOUND_EVENT_FIRST 10029  // event names, in SoundEvent order
+#define IDS_SOUND_COLUMNS 10067      // list headings, "\n" between them
+#define IDS_SOUND_NONE 10068
+#define IDS_SOUND_MIDI_FILTER 10069  // file dialog filters, '|' separated
+#define IDS_SOUND_WAVE_FILTER 10070
+
 #endif
