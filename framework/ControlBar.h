@@ -110,12 +110,14 @@ public:
     static const MessageMapEntry messageEntries[];
 
 protected:
-    // Splits `style` into the window style (returned) and the bar style
-    // (kept); then the bar joins its parent's frame. For Create functions.
+    // For Create functions: splits `style` into the window style
+    // (returned) and the bar style (kept) before the window is made...
     DWORD PrepareStyle(DWORD style);
+    // ...and after it, joins the parent's bars when the parent is a frame.
     bool JoinFrame(CWnd* parent);
-    // After SetBarStyle changed the style (a new side: the bar changes its
-    // orientation, and its frame's non-client area with it).
+    // After SetBarStyle changed the style: the margin and the gripper are
+    // measured again (a new side may turn the gripper); derived bars
+    // follow a new orientation.
     virtual void OnBarStyleChange(DWORD oldStyle, DWORD newStyle);
     // The gripper's rectangle, window coordinates; empty without one.
     RECT GetGripperRect() const;

@@ -327,6 +327,32 @@ TEST_F(ControlBars, BarsTakeTheirEdgesAndTheViewMenuShowsAndHidesThem) {
     SetWindowPos(frame->m_hWnd, nullptr, 0, 0, 420, 300, SWP_NOMOVE | SWP_NOZORDER);
     Pump(50);
     ExpectLayout(CBRS_ALIGN_TOP, true);
+
+    // The view: the pane's identifier comes before the first other child,
+    // m_pViewWnd before both; the others are left alone.
+    CWnd pane;
+    ASSERT_TRUE(pane.CreateEx(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame->m_hWnd,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST))));
+    const RECT before = View();
+    SetWindowPos(frame->view.m_hWnd, nullptr, 0, 0, 10, 10, SWP_NOZORDER);
+    frame->RecalcLayout();
+    EXPECT_EQ(frame->GetViewWindow(), pane.m_hWnd);
+    const RECT placed = WindowRectIn(pane.m_hWnd, frame->m_hWnd), alone = View();
+    EXPECT_TRUE(EqualRect(&placed, &before));
+    EXPECT_EQ(alone.right - alone.left, 10);
+    frame->m_pViewWnd = &frame->view;
+    frame->RecalcLayout();
+    ExpectLayout(CBRS_ALIGN_TOP, true);
+
+    // A frame without bars or a view leaves its children where they are.
+    auto* plain = new CFrameWnd;
+    ASSERT_TRUE(plain->Create(nullptr, "plain", WS_OVERLAPPEDWINDOW));
+    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 5, 5, 10, 10, plain->m_hWnd, nullptr,
+                                 nullptr, nullptr);
+    SetWindowPos(plain->m_hWnd, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT kept = WindowRectIn(child, plain->m_hWnd), expected = {5, 5, 15, 15};
+    EXPECT_TRUE(EqualRect(&kept, &expected));
+    plain->DestroyWindow();
 }
 
 TEST_F(ControlBars, ButtonsFollowTheUpdateHandlersAtIdleTimeAndRunTheirCommands) {
