@@ -32,14 +32,7 @@ void CSounds::PlayEventSound(const CSoundSetting& setting, SilentMode silent, HW
 }
 
 void CSounds::PlayMelody(const std::string& name, SilentMode silent) {
-    // A running melody is never cut short by a new event.
-    if (m_player.IsMelodyPlaying()) return;
-    const std::optional<std::string> file = ReadMelodyFile(m_melodyFile);
-    if (!file) return;
-    const std::string text = MelodyText(*file, name);
-    if (text.empty()) return;
-    const int limit = silent.on && silent.seconds > 0 ? silent.seconds : 0;
-    m_player.PlayMelody(text.c_str(), false, limit);
+    PlayMelodyEvent(m_player, m_melodyFile, name, silent.on && silent.seconds > 0 ? silent.seconds : 0);
 }
 
 void CSounds::PlayFile(int slot, const std::string& path, SilentMode silent, HWND notify) {

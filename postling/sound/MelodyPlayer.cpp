@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <system_error>
+
+#include "MelodyFile.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -155,4 +158,15 @@ void CMelodyPlayer::PlayNotes(ToneOutput& output) {
         ++i;
     }
     output.MelodyEnded();
+}
+
+bool PlayMelodyEvent(CMelodyPlayer& player, const std::string& melodyFile, const std::string& name,
+                     int limitSeconds) {
+    if (player.IsMelodyPlaying()) return false;
+    const std::optional<std::string> file = ReadMelodyFile(melodyFile);
+    if (!file) return false;
+    const std::string text = MelodyText(*file, name);
+    if (text.empty()) return false;
+    player.PlayMelody(text.c_str(), false, limitSeconds);
+    return true;
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "postling/model/Clock.h"
@@ -42,6 +43,15 @@ class SilentToneOutput : public ToneOutput {
 public:
     void Tone(unsigned frequency, unsigned durationMs, const std::atomic<bool>& stop) override;
 };
+
+class CMelodyPlayer;
+
+// A melody event: unless a melody is playing (which a new event never cuts
+// short), plays section `name` of the melody file at `melodyFile`, for
+// `limitSeconds` at most (0: in full). Nothing when the file cannot be read
+// or the melody is empty. True when a melody was started.
+bool PlayMelodyEvent(CMelodyPlayer& player, const std::string& melodyFile, const std::string& name,
+                     int limitSeconds);
 
 class CMelodyPlayer {
 public:
