@@ -7,6 +7,7 @@
 #include "postling/model/Clock.h"
 #include "postling/model/ProfileStore.h"
 #include "postling/shell/AboutDlg.h"
+#include "postling/shell/ErrorsDlg.h"
 #include "postling/shell/ExitConfirmDlg.h"
 #include "postling/shell/MainFrame.h"
 #include "postling/shell/ToneOutputs.h"
@@ -207,9 +208,10 @@ int CPostlingApp::ExitInstance() {
 
 bool CPostlingApp::SaveAllModified() {
     // The modeless windows get the system close command, as if the user
-    // closed them. The message list and the errors window are not built yet.
+    // closed them. The message list is not built yet.
     if (auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd)) {
-        CWnd* windows[] = {frame->m_pAboutDlg, frame->m_pSecondInstanceDlg, frame->m_pExitConfirmDlg};
+        CWnd* windows[] = {frame->m_pAboutDlg, frame->m_pSecondInstanceDlg, frame->m_pExitConfirmDlg,
+                           frame->m_pErrorsDlg};
         for (CWnd* window : windows)
             if (window && window->m_hWnd) window->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
     }

@@ -111,4 +111,15 @@
 #define IDS_SOUND_MIDI_FILTER 10069  // file dialog filters, '|' separated
 #define IDS_SOUND_WAVE_FILTER 10070
 
+// The errors window: dialog, the context menu of its list, the controls,
+// the state texts; the framework's copy command.
+#define IDD_ERRORS 137
+#define IDR_ERRORS_MENU 122
+#define IDC_ERRORS_LIST 1055
+#define IDC_ERRORS_ICON 1056
+#define IDC_ERRORS_STATE 1057
+#define IDS_ERRORS_FOUND 10023  // a record of kind 2 is in the list
+#define IDS_ERRORS_NONE 10024   // none is
+#define ID_EDIT_COPY 57634
+
 #endif

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "framework/ResourceChain.h"
+#include "framework/WinApp.h"
 #include "lumkit/LumText.h"
 #include "postling/app/MainWindowClass.h"
 #include "postling/engine/CheckContext.h"
@@ -16,6 +17,7 @@
 #include "postling/model/ProgramSettings.h"
 #include "postling/model/TextFormat.h"
 #include "postling/shell/AboutDlg.h"
+#include "postling/shell/ErrorsDlg.h"
 #include "postling/shell/ExitConfirmDlg.h"
 #include "postling/shell/MailTipWnd.h"
 #include "postling/shell/PasswordDlg.h"
@@ -83,7 +85,6 @@ const MessageMapEntry CMainFrame::messageEntries[] = {
     On::Command<&CMainFrame::OnMailList>(ID_MAIL_LIST),
     On::Update<&CMainFrame::OnUpdateNotYet>(ID_MAIL_LIST),
     On::Command<&CMainFrame::OnErrors>(ID_ERRORS),
-    On::Update<&CMainFrame::OnUpdateNotYet>(ID_ERRORS),
     On::CommandRange<&CMainFrame::OnCheckNow>(ID_CHECK_ALL, ID_CHECK_ACCOUNT_LAST),
     On::UpdateRange<&CMainFrame::OnUpdateCheckNow>(ID_CHECK_ACCOUNT_FIRST, ID_CHECK_ACCOUNT_LAST),
     On::Command<&CMainFrame::OnStopSounds>(ID_STOP_SOUNDS),
@@ -167,6 +168,8 @@ void CMainFrame::OnDestroy() {
     UnregisterHotKey(m_hWnd, kHotKeyId);
     KillTimer(kSchedulerTimer);
     KillTimer(kIconTimer);
+    // The errors window points at the frame: it does not outlive it.
+    if (m_pErrorsDlg) m_pErrorsDlg->DestroyWindow();
     Default();
 }
 
@@ -431,7 +434,7 @@ void CMainFrame::OnMailList() { ShowMailList(); }
 
 void CMainFrame::OnErrors() { ShowErrorsWindow(); }
 
-// The message list and the errors window are still to come.
+// The message list is still to come.
 void CMainFrame::OnUpdateNotYet(CCmdUI* ui) { ui->Enable(false); }
 
 void CMainFrame::OnUpdateCheckNow(CCmdUI* ui) { ui->Enable(m_pScheduler->CanCheckNow(ui->m_nID)); }
@@ -527,8 +530,29 @@ void CMainFrame::ShowTip(const std::string& text) {
     auto tip = std::make_unique<CMailTipWnd>();
     if (tip->ShowTip(text.c_str())) tip.release();  // it belongs to its window now
 }
-void CMainFrame::ShowErrorsWindow() {}
-void CMainFrame::RefreshErrorsWindow() {}
+
+void CMainFrame::ShowErrorsWindow() {
+    if (!m_pErrorsDlg) {
+        // Parent the desktop; the dialog fills itself when it opens.
+        auto created = std::make_unique<CErrorsDlg>(this);
+        if (!created->Create(CErrorsDlg::IDD, nullptr)) return;
+        m_pErrorsDlg = created.release();  // it deletes itself when its window is gone
+        if (CWinApp* app = AfxGetApp()) {
+            m_pErrorsDlg->SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app->LoadIcon(
+                                                                  IDI_NEWMAIL, GetSystemMetrics(SM_CXSMICON))));
+            m_pErrorsDlg->SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app->LoadIcon(IDI_NEWMAIL)));
+        }
+    } else {
+        m_pErrorsDlg->Fill();
+    }
+    ::SetForegroundWindow(m_pErrorsDlg->m_hWnd);
+    m_pErrorsDlg->ShowWindow(SW_SHOW);
+    m_pErrorsDlg->SetFocus();
+}
+
+void CMainFrame::RefreshErrorsWindow() {
+    if (m_pErrorsDlg) m_pErrorsDlg->Fill();
+}
 
 void CMainFrame::StartMailer() {
     const std::string& mailer = m_host.GetSettings().m_strMailer;

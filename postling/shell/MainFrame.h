@@ -15,6 +15,7 @@
 
 class CAccount;
 class CAboutDlg;
+class CErrorsDlg;
 class CExitConfirmDlg;
 class CSecondInstanceDlg;
 
@@ -79,6 +80,7 @@ public:
     CAboutDlg* m_pAboutDlg = nullptr;
     CSecondInstanceDlg* m_pSecondInstanceDlg = nullptr;
     CExitConfirmDlg* m_pExitConfirmDlg = nullptr;
+    CErrorsDlg* m_pErrorsDlg = nullptr;
 
     // Tray state, as last set.
     HICON GetIcon(Icon icon) const { return m_icons[icon]; }
@@ -100,13 +102,15 @@ protected:
     void OnDestroy();
     LRESULT OnTimer(WPARAM id, LPARAM lParam);
 
-    // The windows and programs a reaction opens. The message list, the
-    // errors window and the tip are windows of their own; until they are
-    // attached here these do nothing.
+    // The windows and programs a reaction opens. The message list and the
+    // tip are windows of their own; until they are attached here these do
+    // nothing.
     virtual void ShowMailList();
     virtual void RefillMailList();
     virtual bool IsTipShown() const;
     virtual void ShowTip(const std::string& text);
+    // The errors window, made when none is open (modeless, unowned), else
+    // brought forward; filled either way. Refreshing fills it while it is open.
     virtual void ShowErrorsWindow();
     virtual void RefreshErrorsWindow();
     // The shell's default action on the mail program's path.
