@@ -37,8 +37,8 @@ public:
 
     bool InitInstance() override;
     int ExitInstance() override;
-    // The modeless windows (the About box, the second-start notice and the
-    // exit confirmation) get the system close command.
+    // The modeless windows (the About box, the second-start notice, the
+    // exit confirmation and the errors window) get the system close command.
     bool SaveAllModified() override;
 
     // ShellHost.
