@@ -32,6 +32,27 @@ inline std::string Cp1251(const char* utf8) {
     return out;
 }
 
+// The visible dialogs of this thread with that title (UTF-8 here).
+inline std::vector<HWND> DialogsTitled(const char* title) {
+    struct Search {
+        std::string title;
+        std::vector<HWND> found;
+    } search = {Cp1251(title), {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            char name[32] = {}, text[256] = {};
+            GetClassNameA(window, name, sizeof name);
+            GetWindowTextA(window, text, sizeof text);
+            if (std::string(name) == "#32770" && IsWindowVisible(window) && s->title == text)
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // A fixed clock the tests move by hand.
 struct FakeClock {
     TimeValue now = 1000000000;

@@ -30,27 +30,6 @@ LRESULT CALLBACK RecordPosted(int code, WPARAM removed, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, removed, lParam);
 }
 
-// The visible dialogs of this thread with that title (UTF-8 here).
-std::vector<HWND> DialogsTitled(const char* title) {
-    struct Search {
-        std::string title;
-        std::vector<HWND> found;
-    } search = {Cp1251(title), {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            char name[32] = {}, text[256] = {};
-            GetClassNameA(window, name, sizeof name);
-            GetWindowTextA(window, text, sizeof text);
-            if (std::string(name) == "#32770" && IsWindowVisible(window) && s->title == text)
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // How a user closes a dialog: a button, Esc on the focused control, the close box.
 enum class Close { Button, EscapeKey, SystemClose };
 

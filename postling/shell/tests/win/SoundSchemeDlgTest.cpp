@@ -27,6 +27,7 @@
 #include "postling/res/resource.h"
 #include "postling/shell/SoundSchemeDlg.h"
 #include "postling/shell/Sounds.h"
+#include "postling/shell/tests/win/SoundFakes.h"
 
 namespace {
 
@@ -37,48 +38,6 @@ std::string Cp1251(const char* utf8) {
     WideCharToMultiByte(1251, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     return text;
 }
-
-std::string TempPath(const char* name) {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + name;
-}
-
-class RecordingMci : public MciCommands {
-public:
-    std::vector<std::string> log;
-    HWND notified = nullptr;
-    UINT Open(const std::string& path) override {
-        log.push_back("open " + path);
-        return 1;
-    }
-    bool SetTimeFormatMilliseconds(UINT) override { return true; }
-    DWORD Length(UINT) override { return 0; }
-    bool Play(UINT, HWND notify, DWORD) override {
-        log.push_back("play");
-        notified = notify;
-        return true;
-    }
-    bool Stop(UINT) override { return true; }
-    bool Close(UINT, bool) override { return true; }
-};
-
-class RecordingTones : public ToneOutput {
-public:
-    void Tone(unsigned frequency, unsigned durationMs, const std::atomic<bool>&) override {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_tones.emplace_back(frequency, durationMs);
-    }
-    void Rest(unsigned, const std::atomic<bool>&) override {}
-    std::vector<std::pair<unsigned, unsigned>> Tones() {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return m_tones;
-    }
-
-private:
-    std::mutex m_lock;
-    std::vector<std::pair<unsigned, unsigned>> m_tones;
-};
 
 // Stands in for the main frame: counts the stop commands it gets.
 class FakeFrame : public CWnd {
@@ -408,7 +367,7 @@ TEST_F(SoundSchemeTest, PlaySoundsTheSelectedRowAndStopGoesToTheFrame) {
     Settle();
     Press(dialog, IDC_SOUND_PLAY);
     Settle();
-    EXPECT_EQ(mci_.log, (std::vector<std::string>{"open C:\\wave\\b.wav", "play"}));
+    EXPECT_EQ(mci_.log, (std::vector<std::string>{"open C:\\wave\\b.wav", "play 1 to 0"}));
     EXPECT_EQ(mci_.notified, frame_.m_hWnd);
 
     ClickRow(dialog, 1);
