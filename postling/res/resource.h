@@ -122,4 +122,18 @@
 #define IDS_ERRORS_NONE 10024   // none is
 #define ID_EDIT_COPY 57634
 
+// The header view: dialog, context menu and edit box; the menu's commands
+// besides copy: the framework's select-all, fonts, charsets, and the rule
+// commands, which the message list has too.
+#define IDD_HEADER 134
+#define IDR_HEADER_MENU 119
+#define IDC_HEADER_TEXT 1054
+#define ID_EDIT_SELECT_ALL 57642
+#define ID_HEADER_CHARSET_WIN1251 32792
+#define ID_HEADER_CHARSET_KOI8R 32793
+#define ID_HEADER_FONT_PROPORTIONAL 32794
+#define ID_HEADER_FONT_FIXED 32795
+#define ID_RULE_FROM_SUBJECT 32797
+#define ID_RULE_FROM_SENDER 32799
+
 #endif
