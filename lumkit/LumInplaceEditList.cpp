@@ -35,11 +35,29 @@ HBRUSH MakeCheckerboardBrush() {
 HIMAGELIST MakeRowHeightImages() {
     HIMAGELIST images = ImageList_Create(kRowHeight, kRowHeight, ILC_COLOR, 1, 0);
     if (!images) return nullptr;
+    // The system's arrow is smaller than the image (16 or 17 pixels), which
+    // ImageList_Add would refuse: it is copied onto an image of full size.
     HBITMAP arrow = LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_UPARROW));
-    if (arrow) {
-        ImageList_Add(images, arrow, nullptr);
-        DeleteObject(arrow);
+    HDC screen = GetDC(nullptr);
+    HBITMAP image = CreateCompatibleBitmap(screen, kRowHeight, kRowHeight);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    if (arrow && image && from && to) {
+        HGDIOBJ oldFrom = SelectObject(from, arrow);
+        HGDIOBJ oldTo = SelectObject(to, image);
+        PatBlt(to, 0, 0, kRowHeight, kRowHeight, WHITENESS);
+        BITMAP size = {};
+        GetObjectA(arrow, sizeof size, &size);
+        BitBlt(to, 0, 0, size.bmWidth, size.bmHeight, from, 0, 0, SRCCOPY);
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+        ImageList_Add(images, image, nullptr);
     }
+    if (to) DeleteDC(to);
+    if (from) DeleteDC(from);
+    if (image) DeleteObject(image);
+    if (arrow) DeleteObject(arrow);
+    ReleaseDC(nullptr, screen);
     return images;
 }
 
@@ -79,6 +97,13 @@ CLumInplaceEditList::CLumInplaceEditList()
     : m_rowHeightImages(MakeRowHeightImages()), m_markerBrush(MakeCheckerboardBrush()) {}
 
 CLumInplaceEditList::~CLumInplaceEditList() {
+    // An editor still open ends quietly while the object is whole: the
+    // owner may be going too.
+    if (m_pEditor) {
+        m_bCancel = TRUE;
+        DestroyEditor();
+        m_bCancel = FALSE;
+    }
     if (m_rowHeightImages) ImageList_Destroy(m_rowHeightImages);
     if (m_markerBrush) DeleteObject(m_markerBrush);
 }
