@@ -128,7 +128,8 @@ TEST_F(RegistryTest, AccountsLayout) {
     const std::string key = "Accounts\\Account 000";
     EXPECT_EQ(Enumerate(key, true), (Names{"Check periods", "Uncheck periods"}));
     EXPECT_EQ(Enumerate(key, false), (Names{"Options", "Name", "Server", "User", "Password", "Protocol", "Port",
-                                            "Time Out", "Interval", "Message ID 0", "Message ID 1"}));
+                                            "Time Out", "Interval", "Security", "Certificate", "Message ID 0",
+                                            "Message ID 1"}));
     EXPECT_EQ(Read(key, "Options"), Dword(6));
     EXPECT_EQ(Read(key, "Name"), Sz("First"));
     EXPECT_EQ(Read(key, "User"), Sz(""));
@@ -137,6 +138,8 @@ TEST_F(RegistryTest, AccountsLayout) {
     EXPECT_EQ(Read(key, "Port"), Dword(110));
     EXPECT_EQ(Read(key, "Time Out"), Dword(60));
     EXPECT_EQ(Read(key, "Interval"), Dword(600));
+    EXPECT_EQ(Read(key, "Security"), Dword(0));  // plain POP3, as every older account reads
+    EXPECT_EQ(Read(key, "Certificate"), Sz(""));
     EXPECT_EQ(Read(key, "Message ID 1"), Sz("<b@x>"));
     EXPECT_EQ(Enumerate(key + "\\Check periods", false), (Names{"Period 0", "Period 1"}));
     EXPECT_EQ(Read(key + "\\Check periods", "Period 1"), Sz("1,4,18,0,0,9,0"));
