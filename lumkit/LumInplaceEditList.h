@@ -81,8 +81,8 @@ protected:
     LRESULT OnVScroll(WPARAM wParam, LPARAM lParam);        // 626
 
 private:
-    friend class CLumInplaceEditCtrl;
-    friend class CLumInplaceComboBox;
+    template <class TControl>
+    friend class CLumInplaceEditor;
 
     struct ColumnDescriptor {
         int column;
