@@ -161,10 +161,12 @@ protected:
         EXPECT_EQ(program.ExitCode(), 0u);
     }
 
-    static void PostDropUnreadFlag(HWND frame, WPARAM remindLater) {
-        PostMessageA(frame,
-                     RegisterWindowMessageA("Varnek & Soltu Post Sentry: Drop Unread Flag"),
-                     remindLater, 0);
+    // Sent rather than posted, so that the flag is dropped before the next
+    // step: a message sent next would overtake a posted one.
+    static void DropUnreadFlag(HWND frame, WPARAM remindLater) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(frame, RegisterWindowMessageA("Varnek & Soltu Post Sentry: Drop Unread Flag"),
+                            remindLater, 0, SMTO_NORMAL, 20000, &result);
     }
 };
 
@@ -178,7 +180,7 @@ TEST_F(MailboxRun, FirstCheckShowsTheTipAndExitSavesTheSeenIds) {
     EXPECT_TRUE(WaitForSessions(sessions + 1, 5000));
 
     // Nothing is seen until the user says so; then exit saves every id.
-    PostDropUnreadFlag(frame, 0);
+    DropUnreadFlag(frame, 0);
     EndProgram(program, frame, WM_COMMAND, kExitCommand);
     EXPECT_EQ(SavedMessageIds(), mailboxIds);
 }
@@ -188,7 +190,7 @@ TEST_F(MailboxRun, UnseenMessagesAreNotSaved) {
     HWND frame = StartAndWaitForTip(program);
     ASSERT_NE(frame, nullptr) << "no tip after the first check";
     // "Remind later" keeps them new.
-    PostDropUnreadFlag(frame, 1);
+    DropUnreadFlag(frame, 1);
     EndProgram(program, frame, WM_COMMAND, kExitCommand);
     EXPECT_TRUE(SavedMessageIds().empty());
 }
@@ -198,7 +200,7 @@ TEST_F(MailboxRun, ARestartedCopyReadsWhatTheOldOneSaved) {
     ChildProcess first;
     HWND firstFrame = StartAndWaitForTip(first);
     ASSERT_NE(firstFrame, nullptr) << "no tip after the first check";
-    PostDropUnreadFlag(firstFrame, 0);
+    DropUnreadFlag(firstFrame, 0);
 
     ChildProcess second;
     HWND secondFrame = RestartReplacing(first, second);
@@ -236,7 +238,7 @@ TEST_F(MailboxRun, SessionEndSavesAtOnceAndALaterCloseLosesNothing) {
     ChildProcess program;
     HWND frame = StartAndWaitForTip(program);
     ASSERT_NE(frame, nullptr) << "no tip after the first check";
-    PostDropUnreadFlag(frame, 0);
+    DropUnreadFlag(frame, 0);
 
     DWORD_PTR answer = 0;
     ASSERT_TRUE(SendMessageTimeoutA(frame, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 20000, &answer));
