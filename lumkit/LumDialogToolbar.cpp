@@ -9,6 +9,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/ResourceChain.h"
 #include "framework/SysColorBitmap.h"
+#include "framework/ToolBar.h"
 #include "lumkit/LumFlatButton.h"
 
 namespace {
@@ -57,13 +58,11 @@ bool CLumDialogToolbar::LoadToolbar(const char* name) {
     HINSTANCE module = AfxFindResourceHandle(name, kToolbarType);
     HRSRC resource = module ? FindResourceA(module, name, kToolbarType) : nullptr;
     HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
-    const auto* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
-    const DWORD size = resource ? SizeofResource(module, resource) : 0;
-    if (!words || size < 4 * sizeof(WORD)) return false;
-    const int count = words[3];
-    if (size < (4u + static_cast<DWORD>(count)) * sizeof(WORD)) return false;  // a truncated resource
-    std::vector<int> ids(words + 4, words + 4 + count);
-    return LoadToolbar(name, words[1], ids.data(), count);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    CToolBarResource toolbar;
+    if (!data || !toolbar.Parse(data, SizeofResource(module, resource))) return false;
+    std::vector<int> ids(toolbar.ids.begin(), toolbar.ids.end());
+    return LoadToolbar(name, toolbar.imageWidth, ids.data(), static_cast<int>(ids.size()));
 }
 
 bool CLumDialogToolbar::LoadToolbar(const char* bitmapName, int imageWidth, const int* ids, int count) {

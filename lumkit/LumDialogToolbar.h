@@ -31,8 +31,9 @@ public:
     ~CLumDialogToolbar() override;                                          // 204
 
     // The resource of type 241 named `name` (version, image width, image
-    // height, count, then one ID a button, 0 for a separator) and the
-    // bitmap of the same name. False when either is missing.
+    // height, count, then one ID a button, 0 for a separator; or the
+    // resource compiler's TOOLBAR form) and the bitmap of the same name.
+    // False when either is missing or unreadable.
     bool LoadToolbar(const char* name);                                     // 212
     // Buttons for `ids` (0: separator) laid out from the right edge, the
     // images cut from the bitmap `imageWidth` pixels apart. False when the

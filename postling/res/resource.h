@@ -136,4 +136,37 @@
 #define ID_RULE_FROM_SUBJECT 32797
 #define ID_RULE_FROM_SENDER 32799
 
+// The check periods: the period list dialog with its toolbar, menu and
+// icons, the period editor, their commands and titles.
+#define IDD_PERIOD_LIST 118
+#define IDD_PERIOD 120
+#define IDR_PERIOD_LIST 112  // toolbar, its bitmap and the list's context menu
+#define IDI_PERIOD 105
+#define IDI_PERIOD_LIST 132
+#define ID_PERIOD_EDIT 32779
+#define ID_PERIOD_ADD 32780
+#define ID_PERIOD_DELETE 32781
+#define IDC_PERIOD_DAILY 1027  // radio buttons of kinds 0..2, in order
+#define IDC_PERIOD_WEEKLY 1028
+#define IDC_PERIOD_MONTHLY 1029
+#define IDC_PERIOD_DAILY_START 1030
+#define IDC_PERIOD_DAILY_END 1031
+#define IDC_PERIOD_WEEKLY_START_TIME 1032
+#define IDC_PERIOD_WEEKLY_END_TIME 1033
+#define IDC_PERIOD_WEEKLY_START_DAY 1034
+#define IDC_PERIOD_WEEKLY_END_DAY 1035
+#define IDC_PERIOD_MONTHLY_START_TIME 1036
+#define IDC_PERIOD_MONTHLY_END_TIME 1037
+#define IDC_PERIOD_MONTHLY_START_DAY 1038
+#define IDC_PERIOD_MONTHLY_START_SPIN 1039
+#define IDC_PERIOD_LIST 1040
+#define IDC_PERIOD_MONTHLY_END_DAY 1041
+#define IDC_PERIOD_MONTHLY_END_SPIN 1042
+#define IDC_PERIOD_TOOLBAR 1043
+#define IDS_PERIOD_CHECK_TITLE 10007
+#define IDS_PERIOD_NO_CHECK_TITLE 10008
+#define IDS_PERIOD_EDIT_TITLE 10009
+#define IDS_PERIOD_ADD_TITLE 10010
+#define IDS_PERIOD_WEEKDAYS 10090  // "\n" between the names, Monday first
+
 #endif

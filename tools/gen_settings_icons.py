@@ -1,0 +1,118 @@
+#!/usr/bin/env python3
+"""Draws the pictures of the settings dialogs with the shapes of
+gen_icons.py: the check-period icons and the period list's toolbar strip
+(16 x 15 images side by side, 256 colours over silver).
+Deterministic: the same files on every run.
+
+    gen_settings_icons.py OUTDIR
+"""
+import os
+import struct
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gen_icons  # noqa: E402
+from gen_icons import Canvas, polygon, write_ico  # noqa: E402
+
+FACE = (250, 250, 244, 1)
+RIM = (52, 84, 140, 1)
+HAND = (30, 30, 30, 1)
+PAGE = (255, 255, 255, 1)
+RED = (200, 40, 40, 1)
+GREEN = (30, 150, 60, 1)
+
+
+def clock(c, cx=0.5, cy=0.5, r=0.44):
+    c.disc(cx, cy, r, RIM)
+    c.disc(cx, cy, r * 0.80, FACE)
+    c.line(cx, cy, cx, cy - r * 0.60, r * 0.16, HAND)
+    c.line(cx, cy, cx + r * 0.45, cy + r * 0.10, r * 0.16, HAND)
+    c.disc(cx, cy, r * 0.12, HAND)
+
+
+def calendar(c, x0, y0, x1, y1):
+    c.rect(x0, y0, x1, y1, gen_icons.OUTLINE)
+    c.rect(x0 + 0.05, y0 + 0.05, x1 - 0.05, y1 - 0.05, PAGE)
+    c.rect(x0 + 0.05, y0 + 0.05, x1 - 0.05, y0 + 0.20, RED)
+    for row in range(2):
+        for col in range(3):
+            x = x0 + 0.12 + col * (x1 - x0 - 0.24) / 2.5
+            y = y0 + 0.32 + row * 0.18
+            c.rect(x, y, x + 0.08, y + 0.08, gen_icons.OUTLINE)
+
+
+def icon_period(c):
+    """One check period: a clock."""
+    clock(c)
+
+
+def icon_period_list(c):
+    """The list of periods: a calendar with a clock in front."""
+    calendar(c, 0.04, 0.06, 0.74, 0.78)
+    clock(c, 0.66, 0.66, 0.31)
+
+
+def button_properties(c):
+    """Properties: a page with lines and a pencil."""
+    c.rect(0.16, 0.08, 0.72, 0.92, gen_icons.OUTLINE)
+    c.rect(0.22, 0.14, 0.66, 0.86, PAGE)
+    for y in (0.28, 0.44, 0.60):
+        c.rect(0.30, y, 0.58, y + 0.06, gen_icons.OUTLINE)
+    c.line(0.52, 0.86, 0.92, 0.40, 0.14, (220, 160, 30, 1))
+    polygon(c, [(0.46, 0.94), (0.48, 0.78), (0.58, 0.86)], HAND)
+
+
+def button_add(c):
+    """Add: a clock with a green plus."""
+    clock(c, 0.42, 0.44, 0.38)
+    c.rect(0.70, 0.52, 0.80, 0.96, GREEN)
+    c.rect(0.53, 0.69, 0.97, 0.79, GREEN)
+
+
+def button_delete(c):
+    """Delete: a red cross."""
+    c.line(0.18, 0.18, 0.82, 0.82, 0.18, RED)
+    c.line(0.18, 0.82, 0.82, 0.18, 0.18, RED)
+
+
+def write_strip(path, draws, width=16, height=15, background=(192, 192, 192)):
+    """Images `width` x `height` side by side, drawn on a square canvas and
+    cut to `height` rows, quantised to a 256-colour bitmap over silver."""
+    images = []
+    for draw in draws:
+        c = Canvas(width)
+        draw(c)
+        images.append(c.pixels()[:height])
+    q = lambda v: min(255, (v + 25) // 51 * 51)
+    rows = []
+    for y in range(height):
+        row = []
+        for image in images:
+            row += [(q(r), q(g), q(b)) if a >= 128 else background for (r, g, b, a) in image[y]]
+        rows.append(row)
+    total = width * len(draws)
+    palette = [background]
+    for row in rows:
+        for colour in row:
+            if colour not in palette:
+                palette.append(colour)
+    index = {colour: i for i, colour in enumerate(palette)}
+    stride = (total + 3) // 4 * 4
+    data = b"".join(bytes(index[p] for p in row) + bytes(stride - total) for row in reversed(rows))
+    colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette) + bytes(4 * (256 - len(palette)))
+    info = struct.pack("<IiiHHIIiiII", 40, total, height, 1, 8, 0, len(data), 2835, 2835, 256, 0)
+    offset = 14 + len(info) + len(colours)
+    with open(path, "wb") as f:
+        f.write(struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset) + info + colours + data)
+
+
+def main(outdir):
+    os.makedirs(outdir, exist_ok=True)
+    write_ico(os.path.join(outdir, "period.ico"), icon_period)
+    write_ico(os.path.join(outdir, "periodlist.ico"), icon_period_list)
+    # Toolbar order: properties, add, delete.
+    write_strip(os.path.join(outdir, "periodlist.bmp"), [button_properties, button_add, button_delete])
+
+
+if __name__ == "__main__":
+    main(sys.argv[1] if len(sys.argv) > 1 else ".")
