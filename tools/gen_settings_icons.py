@@ -52,6 +52,16 @@ def icon_period_list(c):
     clock(c, 0.66, 0.66, 0.31)
 
 
+def icon_account(c):
+    """An account: a person in front of a server box."""
+    c.rect(0.46, 0.06, 0.94, 0.70, gen_icons.OUTLINE)
+    c.rect(0.50, 0.10, 0.90, 0.66, (170, 180, 196, 1))
+    for y in (0.20, 0.34, 0.48):
+        c.rect(0.56, y, 0.84, y + 0.06, gen_icons.OUTLINE)
+    c.disc(0.32, 0.40, 0.17, (230, 180, 140, 1))
+    polygon(c, [(0.04, 0.96), (0.10, 0.66), (0.32, 0.58), (0.54, 0.66), (0.60, 0.96)], RIM)
+
+
 def button_properties(c):
     """Properties: a page with lines and a pencil."""
     c.rect(0.16, 0.08, 0.72, 0.92, gen_icons.OUTLINE)
@@ -110,6 +120,7 @@ def main(outdir):
     os.makedirs(outdir, exist_ok=True)
     write_ico(os.path.join(outdir, "period.ico"), icon_period)
     write_ico(os.path.join(outdir, "periodlist.ico"), icon_period_list)
+    write_ico(os.path.join(outdir, "account.ico"), icon_account)
     # Toolbar order: properties, add, delete.
     write_strip(os.path.join(outdir, "periodlist.bmp"), [button_properties, button_add, button_delete])
 
