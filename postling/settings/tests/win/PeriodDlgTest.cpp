@@ -8,169 +8,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <commctrl.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "postling/res/resource.h"
 #include "postling/settings/PeriodDlg.h"
 #include "postling/settings/PeriodListDlg.h"
+#include "postling/settings/tests/win/UiDriver.h"
+
+using namespace ui_driver;
 
 namespace {
-
-std::string Cp1251(const char* utf8) {
-    const int wideSize = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideSize), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], wideSize);
-    const int size = WideCharToMultiByte(1251, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(1251, 0, wide.c_str(), -1, &out[0], size, nullptr, nullptr);
-    out.resize(static_cast<size_t>(size) - 1);
-    return out;
-}
-
-std::string Text(HWND window) {
-    char buffer[512] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-// The visible dialog of this process titled `title`, waited for up to 5 s.
-HWND WaitForDialog(const std::string& title) {
-    for (int i = 0; i < 500; ++i) {
-        HWND found = nullptr;
-        while ((found = FindWindowExA(nullptr, found, "#32770", title.c_str())) != nullptr) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(found, &process);
-            if (process == GetCurrentProcessId() && IsWindowVisible(found)) return found;
-        }
-        Sleep(10);
-    }
-    return nullptr;
-}
-
-bool WaitGone(HWND window) {
-    for (int i = 0; i < 500 && IsWindow(window); ++i) Sleep(10);
-    return !IsWindow(window);
-}
-
-void Settle() { Sleep(150); }
-
-void Click(HWND control) {
-    RECT rect = {};
-    GetClientRect(control, &rect);
-    const LPARAM at = MAKELPARAM(rect.right / 2, rect.bottom / 2);
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(control, WM_LBUTTONUP, 0, at);
-    Settle();
-}
-
-void Key(HWND window, UINT vk) {
-    PostMessageA(window, WM_KEYDOWN, vk, 1);
-    PostMessageA(window, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
-    Settle();
-}
-
-// Types `text` into an edit box as characters, replacing what it held.
-void Type(HWND edit, const char* text) {
-    SendMessageA(edit, EM_SETSEL, 0, -1);
-    for (const char* c = text; *c; ++c) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(*c), 1);
-    Settle();
-}
-
-void SetTime(HWND picker, int hour, int minute) {
-    SYSTEMTIME time = {};
-    time.wYear = 2000;
-    time.wMonth = 1;
-    time.wDay = 1;
-    time.wHour = static_cast<WORD>(hour);
-    time.wMinute = static_cast<WORD>(minute);
-    SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
-}
-
-std::string TimeShown(HWND picker) {
-    SYSTEMTIME time = {};
-    if (SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) != GDT_VALID) return "?";
-    char text[16];
-    wsprintfA(text, "%d:%02d", time.wHour, time.wMinute);
-    return text;
-}
-
-std::vector<std::string> Rows(HWND list) {
-    std::vector<std::string> rows;
-    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        char buffer[256] = {};
-        LVITEMA item = {};
-        item.iSubItem = 0;
-        item.pszText = buffer;
-        item.cchTextMax = sizeof buffer;
-        SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        rows.push_back(buffer);
-    }
-    return rows;
-}
-
-int SelectedRow(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
-
-void ClickRow(HWND list, int row) {
-    RECT rect = {};
-    rect.left = LVIR_LABEL;
-    SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
-    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
-    Settle();
-}
-
-// The visible message box of this process other than `except`; its text
-// is kept and OK pressed.
-std::string AnswerMessageBox() {
-    for (int i = 0; i < 500; ++i) {
-        HWND found = nullptr;
-        while ((found = FindWindowExA(nullptr, found, "#32770", nullptr)) != nullptr) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(found, &process);
-            HWND text = GetDlgItem(found, 0xFFFF);
-            if (process != GetCurrentProcessId() || !text || !IsWindowVisible(found)) continue;
-            const std::string said = Text(text);
-            PostMessageA(found, WM_COMMAND, IDOK, 0);
-            WaitGone(found);
-            return said;
-        }
-        Sleep(10);
-    }
-    return std::string();
-}
-
-void Shot(const char* name) {
-    const char* dir = std::getenv("PERIODS_SHOT_DIR");
-    if (!dir || !*dir) return;
-    const std::string base = std::string(dir) + "\\" + name;
-    std::ofstream(base + ".ready") << name;
-    for (int i = 0; i < 1000; ++i) {
-        if (GetFileAttributesA((base + ".done").c_str()) != INVALID_FILE_ATTRIBUTES) break;
-        Sleep(20);
-    }
-}
-
-bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
-
-// Runs `dialog` modally while `driver` acts on the screen from a thread.
-template <typename Dialog>
-INT_PTR RunWithDriver(Dialog& dialog, const std::function<void()>& driver) {
-    std::thread worker(driver);
-    const INT_PTR result = dialog.DoModal();
-    worker.join();
-    return result;
-}
 
 const std::string kListTitle = Cp1251("Когда проверять почту");
 const std::string kAddTitle = Cp1251("Добавление периода времени");
@@ -206,7 +54,7 @@ TEST(PeriodListDlg, DeletesAddsAndEditsPeriodsAsTheUserDoes) {
         initialRows = Rows(list);
         for (HWND child = GetWindow(toolbar, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++toolbarButtons;
         editDisabledAtFirst = !Enabled(toolbar, ID_PERIOD_EDIT) && !Enabled(toolbar, ID_PERIOD_DELETE);
-        Shot("periodlist");
+        Shot("PERIODS_SHOT_DIR", "periodlist");
 
         ClickRow(list, 0);
         Sleep(300);  // the dialog updates its buttons when idle
@@ -229,7 +77,7 @@ TEST(PeriodListDlg, DeletesAddsAndEditsPeriodsAsTheUserDoes) {
         Type(GetDlgItem(editor, IDC_PERIOD_MONTHLY_START_DAY), "5");
         Type(GetDlgItem(editor, IDC_PERIOD_MONTHLY_END_DAY), "20");
         SetTime(GetDlgItem(editor, IDC_PERIOD_MONTHLY_END_TIME), 23, 45);
-        Shot("periodeditor");
+        Shot("PERIODS_SHOT_DIR", "periodeditor");
         Click(GetDlgItem(editor, IDOK));
         WaitGone(editor);
         Settle();
