@@ -72,9 +72,11 @@ inline void Key(HWND window, UINT vk) {
     Settle();
 }
 
-// Types `text` into an edit box as characters, replacing what it held.
+// Types `text` into an edit box as characters, replacing what it held
+// (an empty text deletes it).
 inline void Type(HWND edit, const char* text) {
     SendMessageA(edit, EM_SETSEL, 0, -1);
+    if (!*text) PostMessageA(edit, WM_CHAR, VK_BACK, 1);
     for (const char* c = text; *c; ++c) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(*c), 1);
     Settle();
 }
