@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the pictures of the settings dialogs with the shapes of
-gen_icons.py: the check-period icons and the period list's toolbar strip
-(16 x 15 images side by side, 256 colours over silver).
+gen_icons.py: the check-period icons, and the toolbar strips of the period
+list and of the rules page (16 x 15 images side by side, 256 colours over
+silver).
 Deterministic: the same files on every run.
 
     gen_settings_icons.py OUTDIR
@@ -85,6 +86,31 @@ def button_delete(c):
     c.line(0.18, 0.82, 0.82, 0.18, 0.18, RED)
 
 
+ARROW = (40, 90, 180, 1)
+
+
+def button_up(c):
+    """Move up: a blue arrow pointing up."""
+    polygon(c, [(0.50, 0.04), (0.92, 0.46), (0.66, 0.46), (0.66, 0.90),
+                (0.34, 0.90), (0.34, 0.46), (0.08, 0.46)], ARROW)
+
+
+def button_down(c):
+    """Move down: a blue arrow pointing down."""
+    polygon(c, [(0.50, 0.90), (0.92, 0.48), (0.66, 0.48), (0.66, 0.04),
+                (0.34, 0.04), (0.34, 0.48), (0.08, 0.48)], ARROW)
+
+
+def button_rule_add(c):
+    """Add a rule: a page of lines with a green plus."""
+    c.rect(0.06, 0.06, 0.66, 0.86, gen_icons.OUTLINE)
+    c.rect(0.12, 0.12, 0.60, 0.80, PAGE)
+    for y in (0.24, 0.40, 0.56):
+        c.rect(0.20, y, 0.52, y + 0.06, gen_icons.OUTLINE)
+    c.rect(0.70, 0.50, 0.82, 0.98, GREEN)
+    c.rect(0.52, 0.68, 1.00, 0.80, GREEN)
+
+
 def write_strip(path, draws, width=16, height=15, background=(192, 192, 192)):
     """Images `width` x `height` side by side, drawn on a square canvas and
     cut to `height` rows, quantised to a 256-colour bitmap over silver."""
@@ -123,6 +149,8 @@ def main(outdir):
     write_ico(os.path.join(outdir, "account.ico"), icon_account)
     # Toolbar order: properties, add, delete.
     write_strip(os.path.join(outdir, "periodlist.bmp"), [button_properties, button_add, button_delete])
+    # The rules page's toolbar order: up, down, add, delete.
+    write_strip(os.path.join(outdir, "rules.bmp"), [button_up, button_down, button_rule_add, button_delete])
 
 
 if __name__ == "__main__":

@@ -211,4 +211,22 @@
 #define IDS_ACCOUNT_SECURITY_CHOICES 10095    // in Security order
 #define IDS_ACCOUNT_PROTOCOLS 10096
 
+// The settings sheet's rules page: dialog, its toolbar (with the bitmap)
+// and the table's context menu, controls, commands and texts.
+#define IDD_RULES_PAGE 111
+#define IDR_RULES 115
+#define IDC_RULES_TOOLBAR 1050
+#define IDC_RULES_LIST 1051
+#define IDC_RULES_DEFAULT 1052
+#define IDC_RULES_SOUNDS 1053
+#define ID_RULE_UP 32783
+#define ID_RULE_DOWN 32784
+#define ID_RULE_ADD 32786
+#define ID_RULE_DELETE 32787
+#define IDS_RULE_FIELDS 10019     // "\n" between the names, field 0 first
+#define IDS_RULE_REACTIONS 10020  // "\n" between the names, line = code + 1
+#define IDS_RULE_DELETE_ASK 10021
+#define IDS_RULE_COLUMNS 10062    // "\n" between the headings
+#define IDS_RULE_NEW_TEXT 10063
+
 #endif
