@@ -27,6 +27,27 @@ std::string LoadText(UINT id) {
     return text;
 }
 
+// The column's width, widened to its longest choice where the list's font
+// needs more than `width` pixels.
+int FittingWidth(HWND list, UINT choicesId, int width) {
+    HDC dc = GetDC(list);
+    if (!dc) return width;
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    const std::string choices = LoadText(choicesId);
+    for (int index = 0;; ++index) {
+        const std::string choice = SubString(choices, index, '\n');
+        if (choice.empty()) break;
+        SIZE size = {};
+        GetTextExtentPoint32A(dc, choice.c_str(), static_cast<int>(choice.size()), &size);
+        // The painter leaves 3 pixels each side, the drop-down its arrow.
+        const int needed = size.cx + 6 + GetSystemMetrics(SM_CXVSCROLL);
+        if (needed > width) width = needed;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    return width;
+}
+
 int ClampDefault(std::int32_t reaction) {
     return reaction < kFirstDefault ? kFirstDefault : reaction > kLastDefault ? kLastDefault : reaction;
 }
@@ -85,11 +106,11 @@ bool CPropertiesPage2::OnInitDialog() {
     m_list.m_bDragEnabled = TRUE;
 
     const std::string headings = LoadText(IDS_RULE_COLUMNS);
-    m_list.InsertChoiceColumn(kFieldColumn, SubString(headings, 0, '\n').c_str(), LVCFMT_LEFT, 80, -1,
-                              IDS_RULE_FIELDS);
+    m_list.InsertChoiceColumn(kFieldColumn, SubString(headings, 0, '\n').c_str(), LVCFMT_LEFT,
+                              FittingWidth(m_list.m_hWnd, IDS_RULE_FIELDS, 80), -1, IDS_RULE_FIELDS);
     m_list.InsertEditColumn(kTextColumn, SubString(headings, 1, '\n').c_str(), LVCFMT_LEFT, 150, -1);
-    m_list.InsertChoiceColumn(kReactionColumn, SubString(headings, 2, '\n').c_str(), LVCFMT_LEFT, 200, -1,
-                              IDS_RULE_REACTIONS);
+    m_list.InsertChoiceColumn(kReactionColumn, SubString(headings, 2, '\n').c_str(), LVCFMT_LEFT,
+                              FittingWidth(m_list.m_hWnd, IDS_RULE_REACTIONS, 200), -1, IDS_RULE_REACTIONS);
     for (std::size_t index = 0; index < m_rules.GetCount(); ++index) FillRow(m_rules.GetAt(index));
 
     const std::string reactions = LoadText(IDS_RULE_REACTIONS);

@@ -536,3 +536,144 @@ TEST_F(RulesPageTest, KeysToolbarAndDraggingMoveRulesAndCancelKeepsTheBook) {
     EXPECT_EQ(TextsOf(pageRules), steps[std::size(steps) - 1].texts);
     EXPECT_EQ(BookRules(), kFive);
 }
+
+// Cells edited in place: a text of blanks is refused, a reaction and a field
+// are chosen from their drop-downs, and a stored reaction that has no name
+// survives an edit that chose nothing. Rules made from a message with a
+// Russian sender address and subject are appended with the default
+// reaction, selected, with the reaction's drop-down open. OK applies it all.
+TEST_F(RulesPageTest, CellEditsAndRulesFromMessagesReachTheBook) {
+    std::vector<Rule> six = kFive;
+    six.push_back({RuleFieldSender, "old@mail.example", 9});
+    {
+        CRuleList rules;
+        for (const Rule& rule : six) rules.AddTail(std::make_unique<CRule>(rule.field, rule.text, rule.action));
+        book_.SetRules(rules, ReactionTip);
+    }
+    CMessage message;
+    message.m_strSenderName = Cp1251("Иван Петров");
+    message.m_strSenderAddress = Cp1251("иван@почта.рф");
+    message.m_strSubject = Cp1251("Ежемесячный отчет за май");
+    struct FromMessage {
+        std::string field, text, reaction, editor;
+        int selected = -1, editedColumn = -1, rows = 0;
+    };
+    std::vector<FromMessage> fromMessages;
+    std::vector<std::string> dropDown;
+    std::string editorAfterBlanks;
+
+    const INT_PTR result = Run([&](HWND, HWND list) {
+        ClickCell(list, 1, 1);
+        ClickCell(list, 1, 1);
+        Type(Editor(list), "   ");
+        Key(Editor(list), VK_RETURN);
+        editorAfterBlanks = Editor(list) ? "open" : "closed";
+
+        ClickCell(list, 1, 2);
+        HWND combo = Editor(list);
+        for (int i = 0; combo && i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
+            char text[128] = {};
+            SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            dropDown.push_back(text);
+        }
+        SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+        Settle();
+        Shot("dropdown");
+        SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        Key(combo, VK_DOWN);  // from the tip to the message list
+        Key(combo, VK_RETURN);
+
+        ClickCell(list, 1, 0);
+        Key(Editor(list), VK_UP);  // from the subject to the sender
+        Key(Editor(list), VK_RETURN);
+
+        ClickCell(list, 5, 0);
+        ClickCell(list, 5, 2);
+        Key(Editor(list), VK_RETURN);
+
+        for (int kind : {0, 1}) {
+            OnPageThread([&] { page_->AddRuleFromMessage(message, kind); });
+            Settle();
+            FromMessage seen;
+            seen.rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+            seen.selected = Selected(list);
+            HWND editor = Editor(list, &seen.editor);
+            seen.editedColumn = editor ? EditedColumn(list, editor, seen.selected) : -1;
+            seen.field = Cell(list, seen.selected, 0);
+            seen.text = Cell(list, seen.selected, 1);
+            seen.reaction = Cell(list, seen.selected, 2);
+            if (kind == 1) Shot("frommessage");
+            if (editor) Key(editor, VK_ESCAPE);
+            fromMessages.push_back(seen);
+        }
+        Close(GetParent(list), IDOK);
+    });
+
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(editorAfterBlanks, "closed");
+    EXPECT_EQ(dropDown, (std::vector<std::string>{
+                            Cp1251("Удалять с сервера"), kByDefault, Cp1251("Не реагировать на сообщение"),
+                            Cp1251("Мигать иконкой на панели задач"), Cp1251("Выводить всплывающее окно"),
+                            Cp1251("Выводить окно с сообщениями"), Cp1251("Запускать почтовую программу")}));
+    ASSERT_EQ(fromMessages.size(), 2u);
+    const std::string texts[] = {message.m_strSenderAddress, message.m_strSubject};
+    for (int kind : {0, 1}) {
+        SCOPED_TRACE(kind);
+        const FromMessage& seen = fromMessages[static_cast<std::size_t>(kind)];
+        EXPECT_EQ(seen.rows, 7 + kind);
+        EXPECT_EQ(seen.selected, 6 + kind);
+        EXPECT_EQ(seen.field, kind == 0 ? kSender : kSubject);
+        EXPECT_EQ(seen.text, texts[kind]);
+        EXPECT_EQ(seen.reaction, kByDefault);
+        EXPECT_EQ(seen.editor, "ComboBox");
+        EXPECT_EQ(seen.editedColumn, 2);
+    }
+    std::vector<Rule> expected = six;
+    expected[1] = {RuleFieldSender, Cp1251("Отчет"), ReactionMailList};
+    expected.push_back({RuleFieldSender, message.m_strSenderAddress, ReactionDefault});
+    expected.push_back({RuleFieldSubject, message.m_strSubject, ReactionDefault});
+    EXPECT_EQ(BookRules(), expected);
+    EXPECT_EQ(book_.GetDefaultReaction(), ReactionTip);
+}
+
+// A new default reaction chosen alone is kept by OK; the sound button's
+// dialog writes its choices back at once, whatever becomes of the sheet.
+TEST_F(RulesPageTest, DefaultReactionAloneIsAppliedAndSoundsDoNotWaitForTheSheet) {
+    struct Case {
+        int button;
+        std::int32_t defaultReaction;
+    };
+    for (const Case& c : {Case{IDOK, ReactionMailList}, Case{IDCANCEL, ReactionTip}}) {
+        SCOPED_TRACE(c.button);
+        SetUp();
+        settings_.m_dwOptions &= ~OPT_MUTE_ON_MENU;
+        std::string soundTitle;
+        int shownDefault = -1;
+        const INT_PTR result = Run([&](HWND page, HWND) {
+            HWND box = GetDlgItem(page, IDC_RULES_DEFAULT);
+            shownDefault = static_cast<int>(SendMessageA(box, CB_GETCURSEL, 0, 0));
+            Key(box, VK_DOWN);
+            Click(GetDlgItem(page, IDC_RULES_SOUNDS));
+            HWND sounds = nullptr;
+            for (int i = 0; i < 300 && !sounds; ++i) {
+                HWND found = GetLastActivePopup(GetParent(page));
+                if (found != GetParent(page) && GetDlgItem(found, IDC_SOUND_EVENTS)) sounds = found;
+                else Sleep(10);
+            }
+            if (!sounds) return Close(page, IDCANCEL);
+            WaitActive(sounds);
+            soundTitle = Text(sounds);
+            Click(GetDlgItem(sounds, IDC_SOUND_MUTE_ON_MENU));
+            Click(GetDlgItem(sounds, IDOK));
+            WaitGone(sounds);
+            WaitActive(GetParent(page));
+            Close(page, c.button);
+        });
+        EXPECT_EQ(result, c.button);
+        EXPECT_EQ(shownDefault, ReactionTip - 1);
+        EXPECT_FALSE(soundTitle.empty());
+        EXPECT_EQ(settings_.m_dwOptions & OPT_MUTE_ON_MENU, OPT_MUTE_ON_MENU);
+        EXPECT_EQ(book_.GetDefaultReaction(), c.defaultReaction);
+        EXPECT_EQ(BookRules(), kFive);
+    }
+}
