@@ -111,6 +111,22 @@ def button_rule_add(c):
     c.rect(0.52, 0.68, 1.00, 0.80, GREEN)
 
 
+def icon_russian(c):
+    """The built-in Russian interface: the flag."""
+    c.rect(0.04, 0.18, 0.96, 0.82, gen_icons.OUTLINE)
+    c.rect(0.08, 0.22, 0.92, 0.40, PAGE)
+    c.rect(0.08, 0.40, 0.92, 0.60, (40, 70, 180, 1))
+    c.rect(0.08, 0.60, 0.92, 0.78, RED)
+
+
+def button_account_add(c):
+    """Add an account: the account picture with a green plus."""
+    c.disc(0.36, 0.30, 0.20, (230, 180, 140, 1))
+    polygon(c, [(0.04, 0.96), (0.10, 0.62), (0.36, 0.52), (0.62, 0.62), (0.66, 0.96)], RIM)
+    c.rect(0.74, 0.48, 0.86, 0.96, GREEN)
+    c.rect(0.56, 0.66, 0.98, 0.78, GREEN)
+
+
 def write_strip(path, draws, width=16, height=15, background=(192, 192, 192)):
     """Images `width` x `height` side by side, drawn on a square canvas and
     cut to `height` rows, quantised to a 256-colour bitmap over silver."""
@@ -147,10 +163,13 @@ def main(outdir):
     write_ico(os.path.join(outdir, "period.ico"), icon_period)
     write_ico(os.path.join(outdir, "periodlist.ico"), icon_period_list)
     write_ico(os.path.join(outdir, "account.ico"), icon_account)
+    write_ico(os.path.join(outdir, "russian.ico"), icon_russian)
     # Toolbar order: properties, add, delete.
     write_strip(os.path.join(outdir, "periodlist.bmp"), [button_properties, button_add, button_delete])
     # The rules page's toolbar order: up, down, add, delete.
     write_strip(os.path.join(outdir, "rules.bmp"), [button_up, button_down, button_rule_add, button_delete])
+    # Toolbar order: add, delete, properties.
+    write_strip(os.path.join(outdir, "accounts.bmp"), [button_account_add, button_delete, button_properties])
 
 
 if __name__ == "__main__":

@@ -130,7 +130,7 @@ inline void ClickRow(HWND list, int row) {
 
 // The visible message box of this process other than `except`; its text
 // is kept and OK pressed.
-inline std::string AnswerMessageBox() {
+inline std::string AnswerMessageBox(WPARAM button = IDOK) {
     for (int i = 0; i < 500; ++i) {
         HWND found = nullptr;
         while ((found = FindWindowExA(nullptr, found, "#32770", nullptr)) != nullptr) {
@@ -139,7 +139,7 @@ inline std::string AnswerMessageBox() {
             HWND text = GetDlgItem(found, 0xFFFF);
             if (process != GetCurrentProcessId() || !text || !IsWindowVisible(found)) continue;
             const std::string said = Text(text);
-            PostMessageA(found, WM_COMMAND, IDOK, 0);
+            PostMessageA(found, WM_COMMAND, button, 0);
             WaitGone(found);
             return said;
         }
