@@ -6,6 +6,7 @@
 #include "CheckContext.h"
 #include "EngineStrings.h"
 #include "postling/message/RuleBook.h"
+#include "postling/engine/Pop3Session.h"
 #include "postling/model/Account.h"
 
 CheckThread::CheckThread(std::function<void()> body) {
@@ -40,14 +41,28 @@ void CheckThread::Join() {
     if (m_thread.joinable()) m_thread.join();
 }
 
-bool CAccount::IsBusy() const { return m_bChecking != 0 || m_pThread != nullptr; }
+namespace {
+
+// The checking thread: the session and the merge, then the notice to the
+// main frame that the thread is done.
+void CheckThreadBody(CAccount& account) {
+    CheckContext& context = Checking();
+    ++context.m_nRunningChecks;
+    RunCheck(account);
+    account.m_timeCheckFinished = CurrentTime();
+    --context.m_nRunningChecks;
+    account.m_bChecking = 0;
+    context.m_sink.PostThreadExiting(&account);
+}
+
+}  // namespace
 
 bool CAccount::StartCheck() {
     // The thread of the previous check must have been collected first: its
     // handle is what the main frame waits for when that thread has ended.
     if (IsBusy()) return false;
     try {
-        m_pThread = std::make_unique<CheckThread>([this] { CheckThreadProc(this); });
+        m_pThread = std::make_unique<CheckThread>([this] { CheckThreadBody(*this); });
     } catch (const std::exception&) {  // no thread, or no memory for it
         m_pThread.reset();
         return false;
@@ -67,37 +82,27 @@ bool CAccount::CollectThread() {
     return true;
 }
 
-unsigned CAccount::CheckThreadProc(CAccount* account) {
-    CheckContext& context = Checking();
-    ++context.m_nRunningChecks;
-    account->RunCheck();
-    account->m_timeCheckFinished = CurrentTime();
-    --context.m_nRunningChecks;
-    account->m_bChecking = 0;
-    context.m_sink.PostThreadExiting(account);
-    return 0;
-}
-
-bool CAccount::RunCheck() {
-    if (!CheckMailbox()) {
-        m_gathered.clear();
+bool RunCheck(CAccount& account) {
+    if (!Pop3Session(account).CheckMailbox()) {
+        std::lock_guard<std::recursive_mutex> lock(account.m_lock);
+        account.m_gathered.clear();
         return false;
     }
     CRuleBook& rules = Checking().m_rules;
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    std::lock_guard<std::recursive_mutex> lock(account.m_lock);
 
-    if (!m_knownIds.empty()) {
-        for (auto& message : m_gathered)
-            for (const auto& known : m_knownIds)
+    if (!account.m_knownIds.empty()) {
+        for (auto& message : account.m_gathered)
+            for (const auto& known : account.m_knownIds)
                 if (known->m_strMessageId == message->m_strMessageId) {
                     message->m_bSeen = 1;
                     break;
                 }
-        m_knownIds.clear();
+        account.m_knownIds.clear();
     }
 
-    for (auto& message : m_gathered) {
-        for (const auto& current : m_messages)
+    for (auto& message : account.m_gathered) {
+        for (const auto& current : account.m_messages)
             if (current->m_strMessageId == message->m_strMessageId) {
                 message->m_bSeen = current->m_bSeen;
                 break;
@@ -111,13 +116,9 @@ bool CAccount::RunCheck() {
         }
     }
 
-    m_messages.clear();
-    for (auto& message : m_gathered) m_messages.push_back(std::move(message));
-    m_gathered.clear();
+    account.m_messages.clear();
+    for (auto& message : account.m_gathered) account.m_messages.push_back(std::move(message));
+    account.m_gathered.clear();
     return true;
 }
 
-void CAccount::MarkAllSeen() {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
-    for (auto& message : m_messages) message->m_bSeen = 1;
-}

@@ -27,3 +27,10 @@ private:
     State m_state = kSuspended;
     std::thread m_thread;
 };
+
+class CAccount;
+
+// One check of the account on the calling thread: the POP3 session, then
+// the merge of what it found into the account's messages (seen flags kept,
+// reactions of the new ones). False when the session failed.
+bool RunCheck(CAccount& account);

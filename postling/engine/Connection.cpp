@@ -1,4 +1,4 @@
-// The account's line connection: open, wait, send a command, read a reply,
+// A session's line connection: open, wait, send a command, read a reply,
 // close; and failures turned into error records.
 #include <algorithm>
 #include <cstring>
@@ -11,6 +11,7 @@
 #include "Pop3Text.h"
 #include "Socket.h"
 #include "Tls.h"
+#include "postling/engine/Pop3Session.h"
 #include "postling/model/Account.h"
 #include "postling/model/TextFormat.h"
 
@@ -52,12 +53,12 @@ void BlankZeroBytes(char* data, std::size_t length) {
 
 // Reads and drops the stream up to a "." line that `tail` (the bytes read
 // so far) does not yet end with.
-int DiscardRest(CAccount& account, Tail& tail) {
+int DiscardRest(Pop3Session& session, Tail& tail) {
     std::unique_ptr<char[]> discard(new (std::nothrow) char[kDiscardBufferSize]);
     if (!discard) return IDS_OUT_OF_MEMORY;
     std::size_t discarded = 0;
-    while (!tail.EndsWithDotLine() && account.WaitReadable(account.EffectiveTimeOut(), 0)) {
-        long n = account.ReceiveData(discard.get(), kDiscardBufferSize);
+    while (!tail.EndsWithDotLine() && session.WaitReadable(session.m_account.EffectiveTimeOut(), 0)) {
+        long n = session.ReceiveData(discard.get(), kDiscardBufferSize);
         if (n == kTlsTimedOut) return IDS_TIMED_OUT;
         if (n < 0) return IDS_RECEIVE_FAILED;
         if (n == 0) break;
@@ -68,15 +69,15 @@ int DiscardRest(CAccount& account, Tail& tail) {
     return kNoError;
 }
 
-// The account's socket as TLS sees it: the account's time-out on every
+// The session's socket as TLS sees it: the account's time-out on every
 // wait, and the stop at exit.
-class AccountTransport : public TlsTransport {
+class SessionTransport : public TlsTransport {
 public:
-    explicit AccountTransport(CAccount& account) : m_account(account) {}
+    explicit SessionTransport(Pop3Session& session) : m_session(session) {}
 
     bool SendRaw(const char* data, std::size_t length) override {
         while (length > 0) {
-            const long n = SendSocket(m_account.m_socket, data, length);
+            const long n = SendSocket(m_session.m_socket, data, length);
             if (n <= 0) return false;
             data += n;
             length -= static_cast<std::size_t>(n);
@@ -85,18 +86,22 @@ public:
     }
 
     long ReceiveRaw(char* buffer, std::size_t capacity) override {
-        if (!m_account.WaitSocket(m_account.EffectiveTimeOut(), 0)) return kTlsTimedOut;
-        const long n = ReceiveSocket(m_account.m_socket, buffer, capacity);
+        if (!m_session.WaitSocket(m_session.m_account.EffectiveTimeOut(), 0)) return kTlsTimedOut;
+        const long n = ReceiveSocket(m_session.m_socket, buffer, capacity);
         return n < 0 ? kTlsFailed : n;
     }
 
 private:
-    CAccount& m_account;
+    Pop3Session& m_session;
 };
 
 }  // namespace
 
-bool CAccount::OpenConnection() {
+Pop3Session::Pop3Session(CAccount& account) : m_account(account) {}
+
+Pop3Session::~Pop3Session() { Disconnect(false); }
+
+bool Pop3Session::OpenConnection() {
     m_nLastError = kLoginUnderWay;
     m_socket = CreateStreamSocket();
     if (m_socket == kInvalidSocket) {
@@ -104,29 +109,29 @@ bool CAccount::OpenConnection() {
         return false;
     }
     std::uint32_t address = 0;
-    if (!ParseDottedAddress(m_strServer, address) && !ResolveFirstAddress(m_strServer, address)) {
+    if (!ParseDottedAddress(m_account.m_strServer, address) && !ResolveFirstAddress(m_account.m_strServer, address)) {
         m_nLastError = IDS_SERVER_NOT_FOUND;
         return false;
     }
     // A stored port outside the TCP range cannot be connected to.
-    if (m_nPort <= 0 || m_nPort > 65535 ||
-        !ConnectSocket(m_socket, address, static_cast<std::uint16_t>(m_nPort), ChecksStopping)) {
+    if (m_account.m_nPort <= 0 || m_account.m_nPort > 65535 ||
+        !ConnectSocket(m_socket, address, static_cast<std::uint16_t>(m_account.m_nPort), ChecksStopping)) {
         m_nLastError = IDS_CONNECT_FAILED;
         return false;
     }
-    return m_nSecurity != SECURITY_TLS || StartTls();
+    return m_account.m_nSecurity != CAccount::SECURITY_TLS || StartTls();
 }
 
-bool CAccount::StartTls() {
+bool Pop3Session::StartTls() {
     m_strServerFingerprint.clear();
     m_strTlsDetail.clear();
-    std::unique_ptr<TlsSession> session = CreateTlsSession(std::make_unique<AccountTransport>(*this));
+    std::unique_ptr<TlsSession> session = CreateTlsSession(std::make_unique<SessionTransport>(*this));
     if (!session) {
         m_strTlsDetail = LoadStringResource(IDS_TLS_UNAVAILABLE);
         m_nLastError = IDS_TLS_FAILED;
         return false;
     }
-    const TlsHandshakeResult result = session->Handshake(m_strServer, m_strCertificate);
+    const TlsHandshakeResult result = session->Handshake(m_account.m_strServer, m_account.m_strCertificate);
     m_strServerFingerprint = result.fingerprint;
     switch (result.status) {
     case TlsHandshakeResult::kOk:
@@ -154,27 +159,27 @@ bool CAccount::StartTls() {
     }
 }
 
-bool CAccount::IsCertificateError() const {
+bool Pop3Session::IsCertificateError() const {
     return m_nLastError >= static_cast<int>(IDS_CERTIFICATE_EXPIRED) &&
            m_nLastError <= static_cast<int>(IDS_CERTIFICATE_INVALID);
 }
 
-long CAccount::SendData(const char* data, std::size_t length) {
+long Pop3Session::SendData(const char* data, std::size_t length) {
     if (m_pTls) return m_pTls->Send(data, length);
     return SendSocket(m_socket, data, length);
 }
 
-long CAccount::ReceiveData(char* buffer, std::size_t capacity) {
+long Pop3Session::ReceiveData(char* buffer, std::size_t capacity) {
     if (m_pTls) return m_pTls->Receive(buffer, capacity);
     return ReceiveSocket(m_socket, buffer, capacity);
 }
 
-bool CAccount::WaitReadable(int seconds, int microseconds) {
+bool Pop3Session::WaitReadable(int seconds, int microseconds) {
     if (m_pTls && m_pTls->HasPendingData()) return !ChecksStopping();
     return WaitSocket(seconds, microseconds);
 }
 
-bool CAccount::WaitSocket(int seconds, int microseconds) {
+bool Pop3Session::WaitSocket(int seconds, int microseconds) {
     // Long waits go in slices so that a stop request ends them early; a
     // server that never stops sending is left at the next call.
     constexpr long long kSliceUs = 250000;
@@ -190,19 +195,19 @@ bool CAccount::WaitSocket(int seconds, int microseconds) {
     }
 }
 
-int CAccount::SendLine(const char* text) {
+int Pop3Session::SendLine(const char* text) {
     std::size_t length = std::strlen(text);
     bool whole = SendData(text, length) == static_cast<long>(length);
     return whole ? kNoError : static_cast<int>(IDS_SEND_FAILED);
 }
 
-int CAccount::ReadReply(char* buffer, int capacity) {
+int Pop3Session::ReadReply(char* buffer, int capacity) {
     m_bReplyCut = false;
     if (capacity < 2) {  // no room for a byte and its terminator
         if (capacity == 1) buffer[0] = '\0';
         return IDS_RECEIVE_FAILED;
     }
-    const int timeout = EffectiveTimeOut();
+    const int timeout = m_account.EffectiveTimeOut();
     int received = 0;
     Tail tail;
     // A read that continues a text already in the reply buffer (a header
@@ -249,13 +254,13 @@ int CAccount::ReadReply(char* buffer, int capacity) {
     return DiscardRest(*this, tail);
 }
 
-int CAccount::DiscardRestOfReply(const char* text, std::size_t length) {
+int Pop3Session::DiscardRestOfReply(const char* text, std::size_t length) {
     Tail tail;
     tail.Add(text, length);
     return DiscardRest(*this, tail);
 }
 
-bool CAccount::Disconnect(bool sendQuit) {
+bool Pop3Session::Disconnect(bool sendQuit) {
     bool acknowledged = false;
     if (sendQuit && m_socket != kInvalidSocket) {
         std::strcpy(m_szCommand, "QUIT\n");
@@ -275,20 +280,18 @@ bool CAccount::Disconnect(bool sendQuit) {
     return acknowledged;
 }
 
-int CAccount::EffectiveTimeOut() const { return m_nTimeOut > 0 ? m_nTimeOut : 60; }
-
-std::string CAccount::AccountPart() const {
-    return FormatResource(IDS_ACCOUNT_PART, {m_strName, m_strServer});
+std::string Pop3Session::AccountPart() const {
+    return FormatResource(IDS_ACCOUNT_PART, {m_account.m_strName, m_account.m_strServer});
 }
 
-std::string CAccount::ReplyPart() const {
+std::string Pop3Session::ReplyPart() const {
     return FormatResource(IDS_REPLY_PART, {std::string(m_szReply)});
 }
 
-void CAccount::FormatErrorText(std::string& out) const {
+void Pop3Session::FormatErrorText(std::string& out) const {
     if (IsCertificateError()) {
         out = FormatResource(static_cast<unsigned>(m_nLastError),
-                             {m_strServer, GroupFingerprint(m_strServerFingerprint), AccountPart()});
+                             {m_account.m_strServer, GroupFingerprint(m_strServerFingerprint), AccountPart()});
         return;
     }
     if (m_nLastError == static_cast<int>(IDS_TLS_FAILED)) {
@@ -301,15 +304,15 @@ void CAccount::FormatErrorText(std::string& out) const {
     out = FormatText(format, {AccountPart(), ReplyPart()});
 }
 
-void CAccount::ReportError() {
+void Pop3Session::ReportError() {
     if (m_nLastError == kNoError || m_nLastError == kLoginUnderWay) return;
     std::string text;
     FormatErrorText(text);
     PostError(ErrorRecord::kError, text, IsCertificateError() ? m_strServerFingerprint : std::string());
 }
 
-void CAccount::PostError(int kind, const std::string& text, const std::string& fingerprint) {
-    std::unique_ptr<ErrorRecord> record(new (std::nothrow) ErrorRecord(kind, text, this));
+void Pop3Session::PostError(int kind, const std::string& text, const std::string& fingerprint) {
+    std::unique_ptr<ErrorRecord> record(new (std::nothrow) ErrorRecord(kind, text, &m_account));
     if (record) record->m_strFingerprint = fingerprint;
     Checking().m_sink.PostAddError(std::move(record));
 }

@@ -1,4 +1,4 @@
-// One POP3 session of an account: log-in with password retries, STAT, LIST
+// The POP3 dialogue of a session: log-in with password retries, STAT, LIST
 // and TOP for every message, DELE for the messages to delete, QUIT.
 #include <cctype>
 #include <cerrno>
@@ -10,6 +10,7 @@
 #include "CheckContext.h"
 #include "EngineStrings.h"
 #include "Pop3Text.h"
+#include "postling/engine/Pop3Session.h"
 #include "postling/message/RuleBook.h"
 #include "postling/model/Account.h"
 #include "postling/model/TextFormat.h"
@@ -46,9 +47,9 @@ struct DeletionEntry {
 
 // The QUIT that carries out the deletions was acknowledged: the marks of
 // the deleted messages are used up.
-void UseUpDeletedMarks(CAccount& account) {
-    for (const std::string& id : account.m_marksDeleted) Checking().m_rules.RemoveMark(id);
-    account.m_marksDeleted.clear();
+void UseUpDeletedMarks(Pop3Session& session) {
+    for (const std::string& id : session.m_marksDeleted) Checking().m_rules.RemoveMark(id);
+    session.m_marksDeleted.clear();
 }
 
 // A CAPA list longer than this is no list of capabilities.
@@ -75,7 +76,7 @@ bool HasCapability(const std::string& list, const char* name) {
 
 }  // namespace
 
-bool CAccount::NegotiateStls() {
+bool Pop3Session::NegotiateStls() {
     const int capacity = static_cast<int>(kReplyBufferSize);
     std::strcpy(m_szCommand, "CAPA\n");
     SendLine(m_szCommand);
@@ -109,7 +110,7 @@ bool CAccount::NegotiateStls() {
     return StartTls();
 }
 
-bool CAccount::ComposeCommand(const char* verb, const std::string& argument) {
+bool Pop3Session::ComposeCommand(const char* verb, const std::string& argument) {
     // A value with a line break would smuggle further commands to the server;
     // one too long for the command buffer would be cut. Neither is sent.
     if (argument.find_first_of("\r\n") != std::string::npos) {
@@ -125,19 +126,19 @@ bool CAccount::ComposeCommand(const char* verb, const std::string& argument) {
     return true;
 }
 
-bool CAccount::Login() {
+bool Pop3Session::Login() {
     if (!OpenConnection()) return false;
 
     // The greeting, however many lines, is read but not checked.
-    if (WaitReadable(EffectiveTimeOut(), 0)) {
+    if (WaitReadable(m_account.EffectiveTimeOut(), 0)) {
         while (ReadReply(m_szReply, static_cast<int>(kReplyBufferSize)) == kNoError &&
                WaitReadable(0, 100)) {
         }
     }
     // No user name or password leaves in plain text when encryption was asked for.
-    if (m_nSecurity == SECURITY_STLS && !NegotiateStls()) return false;
+    if (m_account.m_nSecurity == CAccount::SECURITY_STLS && !NegotiateStls()) return false;
 
-    if (!ComposeCommand("USER", m_strUser)) return false;
+    if (!ComposeCommand("USER", m_account.m_strUser)) return false;
     SendLine(m_szCommand);
     if (ReadReply(m_szReply, static_cast<int>(kReplyBufferSize)) != kNoError) {
         m_nLastError = IDS_TIMED_OUT;
@@ -149,7 +150,7 @@ bool CAccount::Login() {
         return false;
     }
 
-    if (!ComposeCommand("PASS", m_strPassword)) {
+    if (!ComposeCommand("PASS", m_account.m_strPassword)) {
         Disconnect(true);
         return false;
     }
@@ -164,18 +165,19 @@ bool CAccount::Login() {
     return false;
 }
 
-bool CAccount::AskPassword() {
+bool Pop3Session::AskPassword() {
     CheckContext& context = Checking();
     context.m_passwordGate.Wait();
     context.m_passwordAnswered.Reset();
-    context.m_sink.PostAskPassword(this);
+    FormatErrorText(m_account.m_strLoginError);
+    context.m_sink.PostAskPassword(&m_account);
     context.m_passwordAnswered.Wait();
     context.m_passwordGate.Set();
-    return m_bPasswordReply == 1;
+    return m_account.m_bPasswordReply == 1;
 }
 
-bool CAccount::CheckMailbox() {
-    Checking().m_sink.PostClearMessages(this);
+bool Pop3Session::CheckMailbox() {
+    Checking().m_sink.PostClearMessages(&m_account);
     bool loggedIn = Login();
     while (!loggedIn &&
            (m_nLastError == IDS_USER_REJECTED || m_nLastError == IDS_PASSWORD_REJECTED)) {
@@ -197,7 +199,7 @@ bool CAccount::CheckMailbox() {
     return read;
 }
 
-bool CAccount::ReadMailbox() {
+bool Pop3Session::ReadMailbox() {
     const int capacity = static_cast<int>(kReplyBufferSize);
     std::vector<DeletionEntry> deletions;
     bool listingError = false;
@@ -282,7 +284,7 @@ bool CAccount::ReadMailbox() {
         if (marked || rules.MatchesDeleteRule(*message)) {
             deletions.push_back({std::move(message), marked, i});
         } else {
-            m_gathered.push_back(std::move(message));
+            m_account.m_gathered.push_back(std::move(message));
         }
     }
 
@@ -311,7 +313,7 @@ bool CAccount::ReadMailbox() {
                                                            gone.m_strSubject, AccountPart()}));
             if (entry.fromMark) m_marksDeleted.push_back(gone.m_strMessageId);
         } else {
-            m_gathered.push_back(std::move(entry.message));
+            m_account.m_gathered.push_back(std::move(entry.message));
             ReportError();
             m_nLastError = kNoError;
         }

@@ -24,20 +24,10 @@ const CRuntimeClass CAccount::classCAccount = {"CAccount", sizeof(CAccount), &CO
 const CRuntimeClass* CAccount::GetRuntimeClass() const { return &classCAccount; }
 
 CAccount::CAccount()
-    : m_dwOptions(0),
-      m_nProtocol(0),
-      m_nPort(110),
-      m_nTimeOut(60),
-      m_nInterval(600),
-      m_nSecurity(SECURITY_NONE),
-      m_bChecking(0),
+    : m_bChecking(0),
       m_timeCheckStarted(-1),
       m_timeCheckFinished(-1),
       m_timeNextCheck(-1),
-      m_socket(kInvalidSocket),
-      m_szCommand{},
-      m_szReply{},
-      m_nLastError(0),
       m_bOrphan(0),
       m_nPendingAction(PENDING_NONE),
       m_bPasswordReply(0) {}
@@ -51,27 +41,20 @@ CAccount& CAccount::operator=(const CAccount& other) {
         ClearBitsOfEmptyLists();
         return *this;
     }
-    m_dwOptions = other.m_dwOptions;
-    m_strName = other.m_strName;
-    m_strServer = other.m_strServer;
-    m_strUser = other.m_strUser;
-    m_strPassword = other.m_strPassword;
-    m_nProtocol = other.m_nProtocol;
-    m_nPort = other.m_nPort;
-    m_nTimeOut = other.m_nTimeOut;
-    m_nInterval = other.m_nInterval;
-    m_nSecurity = other.m_nSecurity;
-    m_strCertificate = other.m_strCertificate;
-    if (m_dwOptions & OPT_CHECK_PERIODS)
-        m_checkPeriods = other.m_checkPeriods;
-    else
-        m_checkPeriods.RemoveAll();
-    if (m_dwOptions & OPT_UNCHECK_PERIODS)
-        m_uncheckPeriods = other.m_uncheckPeriods;
-    else
-        m_uncheckPeriods.RemoveAll();
+    static_cast<AccountSettings&>(*this) = other;
+    if (!(m_dwOptions & OPT_CHECK_PERIODS)) m_checkPeriods.RemoveAll();
+    if (!(m_dwOptions & OPT_UNCHECK_PERIODS)) m_uncheckPeriods.RemoveAll();
     ClearBitsOfEmptyLists();
     return *this;
+}
+
+int CAccount::EffectiveTimeOut() const { return m_nTimeOut > 0 ? m_nTimeOut : 60; }
+
+bool CAccount::IsBusy() const { return m_bChecking != 0 || m_pThread != nullptr; }
+
+void CAccount::MarkAllSeen() {
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    for (auto& message : m_messages) message->m_bSeen = 1;
 }
 
 void CAccount::ClearBitsOfEmptyLists() {

@@ -9,6 +9,7 @@
 
 #include "framework/Controls.h"
 #include "lumkit/LumPropertySheet.h"
+#include "postling/engine/Pop3Session.h"
 #include "postling/model/Account.h"
 #include "postling/res/resource.h"
 
@@ -21,7 +22,7 @@ public:
     explicit CAccountPropertiesPage1(CAccountProperties* sheet);
 
     // The longest user name or password a POP3 command line holds.
-    static constexpr std::size_t kMaxCredential = CAccount::kCommandBufferSize - 7;
+    static constexpr std::size_t kMaxCredential = Pop3Session::kMaxCredential;
     // The default port of a security choice.
     static int DefaultPort(int security);
 

@@ -34,9 +34,7 @@ bool CPasswordDlg::OnInitDialog() {
     m_hPicture = AfxLoadSysColorBitmap(MAKEINTRESOURCEA(IDB_PASSWORD));
     if (m_hPicture) SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
                                         reinterpret_cast<LPARAM>(m_hPicture));
-    std::string error;
-    m_account.FormatErrorText(error);
-    SetDlgItemTextA(m_hWnd, IDC_PASSWORD_ERROR, error.c_str());
+    SetDlgItemTextA(m_hWnd, IDC_PASSWORD_ERROR, m_account.m_strLoginError.c_str());
     CLumDialog::OnInitDialog();
     // The password box first: the name is usually right.
     GotoDlgCtrl(GetDlgItem(IDC_PASSWORD_PASSWORD));

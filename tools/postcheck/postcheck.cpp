@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    bool ok = account.RunCheck();
+    bool ok = RunCheck(account);
     PrintErrors(sink, options.json);
     if (ok) {
         if (options.json) PrintJson(account);

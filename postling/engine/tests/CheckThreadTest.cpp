@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "EngineFixture.h"
+#include "postling/engine/Pop3Session.h"
 #include "postling/message/Rule.h"
 
 namespace {
@@ -62,6 +63,7 @@ TEST_F(CheckThreadTest, MergeKeepsSeenFlagsAndGivesNewMessagesTheirReactions) {
     ScriptedServer first;
     Mailbox(first, {"<a@x>", "<b@x>"});
     auto account = MakeAccount(first);
+    Pop3Session session(*account);
     account->m_knownIds.push_back(std::make_unique<CMessage>());
     account->m_knownIds.back()->m_strMessageId = "<a@x>";
     account->m_knownIds.push_back(std::make_unique<CMessage>());
@@ -93,6 +95,7 @@ TEST_F(CheckThreadTest, NoReactionRuleMakesTheMessageSeen) {
     ScriptedServer server;
     Mailbox(server, {"<q@x>", "<r@x>"});
     auto account = MakeAccount(server);
+    Pop3Session session(*account);
     Check(*account, server);
     EXPECT_EQ(State(*account), (std::vector<Seen>{{"<q@x>", 1, 1}, {"<r@x>", 0, 4}}));
 }
@@ -101,6 +104,7 @@ TEST_F(CheckThreadTest, FailedCheckLeavesTheLastCompletedOne) {
     ScriptedServer first;
     Mailbox(first, {"<a@x>"});
     auto account = MakeAccount(first);
+    Pop3Session session(*account);
     Check(*account, first);
     ASSERT_EQ(account->m_messages.size(), 1u);
 
@@ -140,6 +144,7 @@ TEST_F(CheckThreadTest, AnAccountStaysBusyUntilItsThreadIsCollected) {
     Mailbox(server, {});
     server.Start();
     auto account = MakeAccount(server);
+    Pop3Session session(*account);
     ASSERT_TRUE(account->StartCheck());
     ASSERT_TRUE(m_sink.WaitFor(QueueSink::kThreadExiting, 1, 20000));
     EXPECT_EQ(account->m_bChecking.load(), 0);
@@ -178,6 +183,7 @@ TEST_F(CheckThreadTest, AStopRequestEndsAConnectionThatIsNotAnswered) {
     SocketHandle filler = CreateStreamSocket();
     ASSERT_TRUE(ConnectSocket(filler, loopback, full.Port()));
     auto account = MakeAccount(full, 600);
+    Pop3Session session(*account);
     ASSERT_TRUE(account->StartCheck());
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the connect is under way
     EXPECT_TRUE(account->IsBusy());

@@ -4,13 +4,14 @@
 #include <cstring>
 
 #include "EngineFixture.h"
+#include "postling/engine/Pop3Session.h"
 #include "postling/engine/EngineStrings.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string Reply(CAccount& account) { return account.m_szReply; }
+std::string Reply(const Pop3Session& session) { return session.m_szReply; }
 
 }  // namespace
 
@@ -21,10 +22,11 @@ TEST_F(ConnectionTest, ReadsAReplySplitInTheMiddleOfTheLine) {
     server.Accept().Segments({"+OK hel", "lo\r\n"}).Pause(100);
     server.Start();
     auto account = MakeAccount(server);
-    ASSERT_TRUE(account->OpenConnection());
-    EXPECT_EQ(account->ReadReply(account->m_szReply, CAccount::kReplyBufferSize), kNoError);
-    EXPECT_EQ(Reply(*account), "+OK hello\r\n");
-    account->Disconnect(false);
+    Pop3Session session(*account);
+    ASSERT_TRUE(session.OpenConnection());
+    EXPECT_EQ(session.ReadReply(session.m_szReply, Pop3Session::kReplyBufferSize), kNoError);
+    EXPECT_EQ(Reply(session), "+OK hello\r\n");
+    session.Disconnect(false);
     EXPECT_TRUE(server.Finish()) << server.Failure();
 }
 
@@ -33,17 +35,18 @@ TEST_F(ConnectionTest, CloseBeforeTheFirstByteAndSilence) {
     server.Accept().Close().Accept().Pause(1500).Close();
     server.Start();
     auto account = MakeAccount(server);
-    ASSERT_TRUE(account->OpenConnection());
-    EXPECT_EQ(account->ReadReply(account->m_szReply, CAccount::kReplyBufferSize),
+    Pop3Session session(*account);
+    ASSERT_TRUE(session.OpenConnection());
+    EXPECT_EQ(session.ReadReply(session.m_szReply, Pop3Session::kReplyBufferSize),
               static_cast<int>(IDS_CONNECTION_CLOSED));
-    account->Disconnect(false);
+    session.Disconnect(false);
 
-    ASSERT_TRUE(account->OpenConnection());
+    ASSERT_TRUE(session.OpenConnection());
     auto start = Clock::now();
-    EXPECT_EQ(account->ReadReply(account->m_szReply, CAccount::kReplyBufferSize),
+    EXPECT_EQ(session.ReadReply(session.m_szReply, Pop3Session::kReplyBufferSize),
               static_cast<int>(IDS_TIMED_OUT));
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(900));
-    account->Disconnect(false);
+    session.Disconnect(false);
     EXPECT_TRUE(server.Finish()) << server.Failure();
 }
 
@@ -52,13 +55,14 @@ TEST_F(ConnectionTest, CloseInTheMiddleOfAReplyEndsTheReadAtOnce) {
     server.Accept().Send("+OK 2 3").Close();
     server.Start();
     auto account = MakeAccount(server, 5);
-    ASSERT_TRUE(account->OpenConnection());
+    Pop3Session session(*account);
+    ASSERT_TRUE(session.OpenConnection());
     auto start = Clock::now();
-    EXPECT_EQ(account->ReadReply(account->m_szReply, CAccount::kReplyBufferSize),
+    EXPECT_EQ(session.ReadReply(session.m_szReply, Pop3Session::kReplyBufferSize),
               static_cast<int>(IDS_CONNECTION_CLOSED));
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));
-    EXPECT_EQ(Reply(*account), "+OK 2 3");  // kept for the error text
-    account->Disconnect(false);
+    EXPECT_EQ(Reply(session), "+OK 2 3");  // kept for the error text
+    session.Disconnect(false);
     EXPECT_TRUE(server.Finish()) << server.Failure();
 }
 
@@ -71,14 +75,15 @@ TEST_F(ConnectionTest, LongReplyIsCutAndItsRestConsumed) {
         .Expect("NOOP").Send("+OK next\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    ASSERT_TRUE(account->OpenConnection());
-    ASSERT_EQ(account->ReadReply(account->m_szReply, CAccount::kReplyBufferSize), kNoError);
-    EXPECT_EQ(Reply(*account).size(), 20479u);
-    EXPECT_EQ(Reply(*account), reply.substr(0, 20479));
-    EXPECT_EQ(account->SendLine("NOOP\n"), kNoError);
-    ASSERT_EQ(account->ReadReply(account->m_szReply, CAccount::kReplyBufferSize), kNoError);
-    EXPECT_EQ(Reply(*account), "+OK next\r\n");
-    account->Disconnect(false);
+    Pop3Session session(*account);
+    ASSERT_TRUE(session.OpenConnection());
+    ASSERT_EQ(session.ReadReply(session.m_szReply, Pop3Session::kReplyBufferSize), kNoError);
+    EXPECT_EQ(Reply(session).size(), 20479u);
+    EXPECT_EQ(Reply(session), reply.substr(0, 20479));
+    EXPECT_EQ(session.SendLine("NOOP\n"), kNoError);
+    ASSERT_EQ(session.ReadReply(session.m_szReply, Pop3Session::kReplyBufferSize), kNoError);
+    EXPECT_EQ(Reply(session), "+OK next\r\n");
+    session.Disconnect(false);
     EXPECT_TRUE(server.Finish()) << server.Failure();
 }
 
@@ -89,14 +94,15 @@ TEST_F(ConnectionTest, ReplyOfExactlyTheCapacityDoesNotWaitForMore) {
     server.Accept().Send(reply).Pause(300);
     server.Start();
     auto account = MakeAccount(server, 3);
-    ASSERT_TRUE(account->OpenConnection());
+    Pop3Session session(*account);
+    ASSERT_TRUE(session.OpenConnection());
     char small[61];
     ASSERT_EQ(reply.size(), sizeof small - 1);
     auto start = Clock::now();
-    EXPECT_EQ(account->ReadReply(small, static_cast<int>(reply.size())), kNoError);
+    EXPECT_EQ(session.ReadReply(small, static_cast<int>(reply.size())), kNoError);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(std::string(small), reply.substr(0, reply.size() - 1));
-    account->Disconnect(false);
+    session.Disconnect(false);
     server.Finish();
 }
 
@@ -105,40 +111,43 @@ TEST_F(ConnectionTest, DisconnectWithQuitWaitsAtMostTheTimeOut) {
     server.Accept().Expect("QUIT").Pause(2500);
     server.Start();
     auto account = MakeAccount(server);
-    ASSERT_TRUE(account->OpenConnection());
+    Pop3Session session(*account);
+    ASSERT_TRUE(session.OpenConnection());
     auto start = Clock::now();
-    account->Disconnect(true);
+    session.Disconnect(true);
     auto took = Clock::now() - start;
     EXPECT_GE(took, std::chrono::milliseconds(900));
     EXPECT_LT(took, std::chrono::milliseconds(2400));
-    EXPECT_EQ(account->m_socket, CAccount::kInvalidSocket);
+    EXPECT_EQ(session.m_socket, kInvalidSocket);
     EXPECT_TRUE(server.Finish()) << server.Failure();
 }
 
 TEST_F(ConnectionTest, ConnectFailures) {
     ScriptedServer server;  // its port, with nobody accepting after we close it
     auto account = MakeAccount(server);
+    Pop3Session session(*account);
     account->m_strServer = "no-such-host.invalid";
-    EXPECT_FALSE(account->OpenConnection());
-    EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_SERVER_NOT_FOUND));
-    account->Disconnect(false);
+    EXPECT_FALSE(session.OpenConnection());
+    EXPECT_EQ(session.m_nLastError, static_cast<int>(IDS_SERVER_NOT_FOUND));
+    session.Disconnect(false);
 
     account->m_strServer = "127.0.0.1";
     account->m_nPort = 0;
-    EXPECT_FALSE(account->OpenConnection());
-    EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_CONNECT_FAILED));
-    account->Disconnect(false);
+    EXPECT_FALSE(session.OpenConnection());
+    EXPECT_EQ(session.m_nLastError, static_cast<int>(IDS_CONNECT_FAILED));
+    session.Disconnect(false);
 }
 
 TEST_F(ConnectionTest, ErrorTextsCarryTheAccountAndTheReply) {
     CAccount account;
+    Pop3Session session(account);
     account.m_strName = "Work";
     account.m_strServer = "pop.example.ru";
-    std::strcpy(account.m_szReply, "-ERR %s%n\r\n");
+    std::strcpy(session.m_szReply, "-ERR %s%n\r\n");
     std::string text;
 
-    account.m_nLastError = IDS_PASSWORD_REJECTED;
-    account.FormatErrorText(text);
+    session.m_nLastError = IDS_PASSWORD_REJECTED;
+    session.FormatErrorText(text);
     EXPECT_EQ(text,
               "\xCE\xF8\xE8\xE1\xEA\xE0 \xE0\xE2\xF2\xEE\xF0\xE8\xE7\xE0\xF6\xE8\xE8 - \xE2\xEE\xE7\xEC"
               "\xEE\xE6\xED\xEE, \xF3\xEA\xE0\xE7\xE0\xED \xED\xE5\xE2\xE5\xF0\xED\xFB\xE9 \xEF\xE0\xF0"
@@ -146,8 +155,8 @@ TEST_F(ConnectionTest, ErrorTextsCarryTheAccountAndTheReply) {
               "\xE2\xE5\xF0: 'pop.example.ru'. \xCE\xF2\xE2\xE5\xF2 \xF1\xE5\xF0\xE2\xE5\xF0\xE0: "
               "'-ERR %s%n\r\n'.");
 
-    account.m_nLastError = 10999;  // no such string
-    account.FormatErrorText(text);
+    session.m_nLastError = 10999;  // no such string
+    session.FormatErrorText(text);
     EXPECT_EQ(text.rfind("\xCD\xE5\xE8\xE7\xE2\xE5\xF1\xF2\xED\xE0\xFF \xEE\xF8\xE8\xE1\xEA\xE0 "
                          "\xF1\xEE\xEA\xE5\xF2\xE0. \xD3\xF7\xE5\xF2\xED\xE0\xFF",
                          0),
@@ -157,13 +166,14 @@ TEST_F(ConnectionTest, ErrorTextsCarryTheAccountAndTheReply) {
 
 TEST_F(ConnectionTest, ReportErrorPostsOnlyRealFailures) {
     CAccount account;
+    Pop3Session session(account);
     for (int error : {kNoError, kLoginUnderWay}) {
-        account.m_nLastError = error;
-        account.ReportError();
+        session.m_nLastError = error;
+        session.ReportError();
     }
     EXPECT_TRUE(Errors().empty());
-    account.m_nLastError = IDS_TIMED_OUT;
-    account.ReportError();
+    session.m_nLastError = IDS_TIMED_OUT;
+    session.ReportError();
     auto errors = Errors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0]->m_nKind, ErrorRecord::kError);

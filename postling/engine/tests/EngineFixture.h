@@ -9,6 +9,7 @@
 
 #include "ScriptedServer.h"
 #include "postling/engine/CheckContext.h"
+#include "postling/engine/Pop3Session.h"
 #include "postling/engine/QueueSink.h"
 #include "postling/engine/Socket.h"
 #include "postling/message/RuleBook.h"
@@ -52,10 +53,10 @@ protected:
 
 // Log-in and listing without the password prompt and the error report of
 // a whole check.
-inline bool LoginAndRead(CAccount& account) {
-    if (!account.Login()) return false;
-    bool read = account.ReadMailbox();
-    account.Disconnect(read);
+inline bool LoginAndRead(Pop3Session& session) {
+    if (!session.Login()) return false;
+    bool read = session.ReadMailbox();
+    session.Disconnect(read);
     return read;
 }
 

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "EngineFixture.h"
+#include "postling/engine/Pop3Session.h"
 #include "postling/message/Rule.h"
 #include "postling/engine/EngineStrings.h"
 #include "postling/model/TextFormat.h"
@@ -38,10 +39,11 @@ TEST_F(SessionTest, EmptyMailboxEndsWithQuitAndNoList) {
     LogIn(server).Reply("STAT", "+OK 0 0\r\n").Reply("QUIT", "+OK bye\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_TRUE(account->CheckMailbox());
+    Pop3Session session(*account);
+    EXPECT_TRUE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
     EXPECT_TRUE(account->m_gathered.empty());
-    EXPECT_EQ(account->m_nLastError, kNoError);
+    EXPECT_EQ(session.m_nLastError, kNoError);
     EXPECT_TRUE(Errors().empty());
 }
 
@@ -51,7 +53,8 @@ TEST_F(SessionTest, CommandsEndWithASingleLineFeed) {
         .Reply("TOP 1 0", TopReply("<a@x>", "Hi")).Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    ASSERT_TRUE(account->CheckMailbox());
+    Pop3Session session(*account);
+    ASSERT_TRUE(session.CheckMailbox());
     ASSERT_TRUE(server.Finish()) << server.Failure();
     // The scripted server strips the LF only: a CR would show in the lines.
     for (const std::string& line : server.Received()) EXPECT_EQ(line.find('\r'), std::string::npos);
@@ -68,7 +71,8 @@ TEST_F(SessionTest, MultiLineGreetingIsReadLineByLine) {
         .Reply("STAT", "+OK 0 0\r\n").Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_TRUE(account->CheckMailbox());
+    Pop3Session session(*account);
+    EXPECT_TRUE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
 }
 
@@ -78,7 +82,8 @@ TEST_F(SessionTest, RejectedUserGetsQuitAtOnceAndNoPass) {
         .Reply("QUIT", "+OK bye now\r\n").Close();
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_FALSE(account->CheckMailbox());
+    Pop3Session session(*account);
+    EXPECT_FALSE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
     EXPECT_EQ(server.Received(), (std::vector<std::string>{"USER alice", "QUIT"}));
     auto errors = Errors();
@@ -107,14 +112,15 @@ TEST_F(SessionTest, StlsNotOfferedSendsNoCredentials) {
         script.Reply("QUIT", "+OK bye\r\n").Close();
         server.Start();
         auto account = MakeAccount(server);
+        Pop3Session session(*account);
         account->m_nSecurity = CAccount::SECURITY_STLS;
-        EXPECT_FALSE(account->CheckMailbox());
+        EXPECT_FALSE(session.CheckMailbox());
         EXPECT_TRUE(server.Finish()) << server.Failure();
         for (const std::string& line : server.Received()) {
             EXPECT_NE(line.rfind("USER", 0), 0u) << c.capa;
             EXPECT_NE(line.rfind("PASS", 0), 0u) << c.capa;
         }
-        EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_STLS_NOT_OFFERED));
+        EXPECT_EQ(session.m_nLastError, static_cast<int>(IDS_STLS_NOT_OFFERED));
         auto errors = Errors();
         ASSERT_EQ(errors.size(), 1u);
         EXPECT_TRUE(Contains(errors[0]->m_strText, c.quoted)) << errors[0]->m_strText;
@@ -133,7 +139,8 @@ TEST_F(SessionTest, RejectedPasswordPromptConfirmedReconnects) {
     LogIn(server, "alice", "better").Reply("STAT", "+OK 0 0\r\n").Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_TRUE(account->CheckMailbox());
+    Pop3Session session(*account);
+    EXPECT_TRUE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
     EXPECT_TRUE(Errors().empty());
 }
@@ -144,7 +151,8 @@ TEST_F(SessionTest, RejectedPasswordPromptCancelledPostsTheQuitReply) {
         .Reply("PASS secret", "-ERR wrong\r\n").Reply("QUIT", "+OK see you\r\n").Close();
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_FALSE(account->CheckMailbox());
+    Pop3Session session(*account);
+    EXPECT_FALSE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
     auto errors = Errors();
     ASSERT_EQ(errors.size(), 1u);
@@ -172,9 +180,10 @@ TEST_F(SessionTest, CredentialsThatWouldBreakTheCommandAreNeverSent) {
         server.Pause(200);
         server.Start();
         auto account = MakeAccount(server);
+        Pop3Session session(*account);
         account->m_strUser = c.user;
         account->m_strPassword = c.password;
-        EXPECT_FALSE(account->CheckMailbox());
+        EXPECT_FALSE(session.CheckMailbox());
         EXPECT_TRUE(server.Finish()) << server.Failure();
         for (const std::string& line : server.Received()) {
             EXPECT_NE(line.rfind("PASS", 0), 0u) << line;
@@ -182,7 +191,7 @@ TEST_F(SessionTest, CredentialsThatWouldBreakTheCommandAreNeverSent) {
         }
         auto errors = Errors();
         ASSERT_EQ(errors.size(), 1u);
-        EXPECT_EQ(account->m_nLastError, static_cast<int>(c.error));
+        EXPECT_EQ(session.m_nLastError, static_cast<int>(c.error));
     }
     // The longest user name that fits is sent whole.
     ScriptedServer server;
@@ -190,8 +199,9 @@ TEST_F(SessionTest, CredentialsThatWouldBreakTheCommandAreNeverSent) {
     LogIn(server, user).Reply("STAT", "+OK 0 0\r\n").Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server);
+    Pop3Session session(*account);
     account->m_strUser = user;
-    EXPECT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
 }
 
@@ -204,14 +214,15 @@ TEST_F(SessionTest, FailedTopCostsOnlyThatMessageAndFailsTheCheck) {
         .Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_FALSE(LoginAndRead(*account));
+    Pop3Session session(*account);
+    EXPECT_FALSE(LoginAndRead(session));
     EXPECT_TRUE(server.Finish()) << server.Failure();
     EXPECT_EQ(Ids(account->m_gathered), (std::vector<std::string>{"<1@x>", "<3@x>"}));
     auto errors = Errors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0]->m_strText,
               FormatResource(IDS_TOP_FAILED,
-                             {std::int64_t{2}, account->AccountPart(),
+                             {std::int64_t{2}, session.AccountPart(),
                               FormatResource(IDS_REPLY_PART, {std::string("-ERR no such message\r\n")})}));
 }
 
@@ -223,7 +234,8 @@ TEST_F(SessionTest, MalformedListAndStatReplies) {
         .Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_FALSE(LoginAndRead(*account));
+    Pop3Session session(*account);
+    EXPECT_FALSE(LoginAndRead(session));
     EXPECT_TRUE(server.Finish()) << server.Failure();
     ASSERT_EQ(account->m_gathered.size(), 1u);
     EXPECT_EQ(account->m_gathered[0]->m_nSize, 0x7FFFFFFF);
@@ -234,9 +246,10 @@ TEST_F(SessionTest, MalformedListAndStatReplies) {
         ScriptedServer bare;
         LogIn(bare).Reply("STAT", stat).Reply("QUIT", "+OK\r\n");
         bare.Start();
-        account = MakeAccount(bare);
-        EXPECT_FALSE(LoginAndRead(*account)) << stat;
-        EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_STAT_FAILED)) << stat;
+        auto bareAccount = MakeAccount(bare);
+        Pop3Session bareSession(*bareAccount);
+        EXPECT_FALSE(LoginAndRead(bareSession)) << stat;
+        EXPECT_EQ(bareSession.m_nLastError, static_cast<int>(IDS_STAT_FAILED)) << stat;
         EXPECT_TRUE(bare.Finish()) << bare.Failure();
     }
 }
@@ -254,7 +267,8 @@ TEST_F(SessionTest, MarkedMessagesAreDeletedHighestNumberFirst) {
     server.Reply("DELE 5", "+OK\r\n").Reply("DELE 2", "-ERR locked\r\n").Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_TRUE(account->CheckMailbox());
+    Pop3Session session(*account);
+    EXPECT_TRUE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
     // 5 went; 2 stays in the list (its DELE failed) and keeps its mark.
     EXPECT_EQ(Ids(account->m_gathered), (std::vector<std::string>{"<1@x>", "<3@x>", "<4@x>", "<2@x>"}));
@@ -275,7 +289,8 @@ TEST_F(SessionTest, AMarkIsUsedUpOnlyWhenQuitCarriesOutTheDeletion) {
         .Close();
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_TRUE(account->CheckMailbox());
+    Pop3Session session(*account);
+    EXPECT_TRUE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
     EXPECT_TRUE(m_rules.HasMark("<1@x>")) << "the server never deleted it";
 
@@ -285,7 +300,7 @@ TEST_F(SessionTest, AMarkIsUsedUpOnlyWhenQuitCarriesOutTheDeletion) {
         .Reply("QUIT", "+OK bye\r\n");
     again.Start();
     account->m_nPort = again.Port();
-    EXPECT_TRUE(account->CheckMailbox());
+    EXPECT_TRUE(session.CheckMailbox());
     EXPECT_TRUE(again.Finish()) << again.Failure();
     EXPECT_FALSE(m_rules.HasMark("<1@x>"));
 }
@@ -301,7 +316,8 @@ TEST_F(SessionTest, StoppingDuringDeletionsSendsNoMoreDeleAndNoQuit) {
     server.Expect("DELE 2").Pause(3000);  // no answer while the program ends
     server.Start();
     auto account = MakeAccount(server, 60);
-    std::thread check([&] { EXPECT_FALSE(account->CheckMailbox()); });
+    Pop3Session session(*account);
+    std::thread check([&] { EXPECT_FALSE(session.CheckMailbox()); });
     for (int waited = 0; waited < 10000; waited += 10) {
         auto lines = server.Received();
         if (!lines.empty() && lines.back() == "DELE 2") break;
@@ -325,7 +341,8 @@ TEST_F(SessionTest, AServerThatNeverStopsSendingIsGivenUp) {
     greeting.Accept().Flood(lines);
     greeting.Start();
     auto account = MakeAccount(greeting, 5);
-    EXPECT_FALSE(account->CheckMailbox());  // ends, one way or another
+    Pop3Session session(*account);
+    EXPECT_FALSE(session.CheckMailbox());  // ends, one way or another
     EXPECT_TRUE(greeting.Finish()) << greeting.Failure();
 
     ScriptedServer header;  // a header block without end
@@ -333,8 +350,8 @@ TEST_F(SessionTest, AServerThatNeverStopsSendingIsGivenUp) {
         .Reply("TOP 1 0", "+OK\r\n").Flood("X-Junk: " + std::string(4000, 'j') + "\r\n");
     header.Start();
     account->m_nPort = header.Port();
-    EXPECT_FALSE(account->CheckMailbox());
-    EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_TIMED_OUT));
+    EXPECT_FALSE(session.CheckMailbox());
+    EXPECT_EQ(session.m_nLastError, static_cast<int>(IDS_TIMED_OUT));
     EXPECT_TRUE(header.Finish()) << header.Failure();
 }
 
@@ -346,7 +363,8 @@ TEST_F(SessionTest, HeaderLineEndingInAFullStopAtASegmentEnd) {
         .Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    ASSERT_TRUE(LoginAndRead(*account));
+    Pop3Session session(*account);
+    ASSERT_TRUE(LoginAndRead(session));
     EXPECT_TRUE(server.Finish()) << server.Failure();
     ASSERT_EQ(account->m_gathered.size(), 1u);
     EXPECT_EQ(account->m_gathered[0]->m_strSubject, "Done.");
@@ -362,7 +380,8 @@ TEST_F(SessionTest, ZeroByteInAHeaderCostsNothing) {
         .Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server, 2);
-    ASSERT_TRUE(LoginAndRead(*account));
+    Pop3Session session(*account);
+    ASSERT_TRUE(LoginAndRead(session));
     EXPECT_TRUE(server.Finish()) << server.Failure();
     ASSERT_EQ(account->m_gathered.size(), 1u);
     EXPECT_EQ(account->m_gathered[0]->m_strSubject, "bad byte");
@@ -383,8 +402,9 @@ TEST_F(SessionTest, LongHeaderBlockWhoseEndArrivesApart) {
         .Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server, 3);
+    Pop3Session session(*account);
     auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(LoginAndRead(*account));
+    ASSERT_TRUE(LoginAndRead(session));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_TRUE(server.Finish()) << server.Failure();
     ASSERT_EQ(account->m_gathered.size(), 1u);
@@ -405,7 +425,8 @@ TEST_F(SessionTest, HeaderBlockFillingTheBufferExactlyLeavesNoStrayLine) {
         .Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server, 3);
-    EXPECT_TRUE(LoginAndRead(*account));
+    Pop3Session session(*account);
+    EXPECT_TRUE(LoginAndRead(session));
     EXPECT_TRUE(server.Finish()) << server.Failure();
     EXPECT_EQ(Ids(account->m_gathered), (std::vector<std::string>{"<full@x>", "<2@x>"}));
 }
@@ -422,7 +443,8 @@ TEST_F(SessionTest, DeleteRulesDeleteAndStayAndTheFirstMatchDecides) {
         .Reply("DELE 2", "+OK\r\n").Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    ASSERT_TRUE(account->CheckMailbox());
+    Pop3Session session(*account);
+    ASSERT_TRUE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
     EXPECT_EQ(Ids(account->m_gathered), (std::vector<std::string>{"<1@x>"}));
     CRuleList after;
@@ -439,11 +461,12 @@ TEST_F(SessionTest, ReadFailureAfterAMarkedMessageDeletesNothing) {
         .Expect("LIST 2").Close();
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_FALSE(account->CheckMailbox());
+    Pop3Session session(*account);
+    EXPECT_FALSE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
     for (const std::string& line : server.Received()) EXPECT_NE(line.rfind("DELE", 0), 0u) << line;
     EXPECT_TRUE(m_rules.HasMark("<1@x>"));
-    EXPECT_EQ(account->m_nLastError, static_cast<int>(IDS_TIMED_OUT));
+    EXPECT_EQ(session.m_nLastError, static_cast<int>(IDS_TIMED_OUT));
 }
 
 TEST_F(SessionTest, NoGreetingThenUserAfterTheTimeOut) {
@@ -452,6 +475,7 @@ TEST_F(SessionTest, NoGreetingThenUserAfterTheTimeOut) {
         .Reply("STAT", "+OK 0 0\r\n").Reply("QUIT", "+OK\r\n");
     server.Start();
     auto account = MakeAccount(server);
-    EXPECT_TRUE(account->CheckMailbox());
+    Pop3Session session(*account);
+    EXPECT_TRUE(session.CheckMailbox());
     EXPECT_TRUE(server.Finish()) << server.Failure();
 }

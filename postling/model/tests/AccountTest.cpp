@@ -149,7 +149,7 @@ TEST_F(AccountTest, AssignmentCopiesSettingsAndTheListsOfSetBitsOnly) {
 
     CAccount target;
     target.m_uncheckPeriods.Add(CInterval());
-    target.m_nLastError = 10030;
+    target.m_nPendingAction = CAccount::PENDING_DELETE;
     target.m_pPending = std::make_unique<CAccount>(source);
     target.m_pPending->m_pPending = std::make_unique<CAccount>();  // owned all the way down
     target.m_messages.push_back(WithId("<m@x>", true));
@@ -159,7 +159,7 @@ TEST_F(AccountTest, AssignmentCopiesSettingsAndTheListsOfSetBitsOnly) {
     ASSERT_EQ(target.m_checkPeriods.GetCount(), 1u);
     EXPECT_EQ(target.m_checkPeriods[0].m_nValue[0], 9);  // a normalised copy
     EXPECT_TRUE(target.m_uncheckPeriods.IsEmpty());
-    EXPECT_EQ(target.m_nLastError, 10030);  // the rest stays
+    EXPECT_EQ(target.m_nPendingAction, CAccount::PENDING_DELETE);  // the rest stays
     EXPECT_EQ(target.m_messages.size(), 1u);
 
     CAccount& same = source;
