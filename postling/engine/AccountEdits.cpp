@@ -48,3 +48,19 @@ AccountEditResult ApplyAccountEdits(CAccountList& live, const std::vector<const 
     if (result.allApplied) live.SaveAllAccounts();
     return result;
 }
+
+std::unique_ptr<CAccount> ApplyPendingEdit(CAccountList& live, CAccount& account) {
+    bool remove = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(account.m_lock);
+        if (account.IsBusy()) return nullptr;
+        if (account.m_nPendingAction == CAccount::PENDING_REPLACE && account.m_pPending) {
+            account = *account.m_pPending;
+            account.m_pPending.reset();
+            account.m_nPendingAction = CAccount::PENDING_NONE;
+        } else if (account.m_nPendingAction == CAccount::PENDING_DELETE) {
+            remove = true;
+        }
+    }
+    return remove ? live.Detach(&account) : nullptr;
+}

@@ -24,3 +24,9 @@ struct AccountEditResult {
 // keep their order. The accounts are written to the profile only when every
 // edit took effect.
 AccountEditResult ApplyAccountEdits(CAccountList& live, const std::vector<const CAccount*>& edited, TimeValue now);
+
+// The edit or removal waiting for the account's check, once the check's
+// thread is collected: the edit is assigned, a removed account is unlinked
+// and returned for the caller to delete. Null when nothing was removed
+// (also while the account is still busy, when nothing happens).
+std::unique_ptr<CAccount> ApplyPendingEdit(CAccountList& live, CAccount& account);

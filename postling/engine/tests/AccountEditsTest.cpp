@@ -94,6 +94,28 @@ TEST_F(AccountEditsTest, BusyAccountsGetPendingActionsAndNothingIsWritten) {
     EXPECT_FALSE(m_store.HasSection(CAccount::AccountsKey()));
 }
 
+// Once the checks end (and at exit), the waiting edit is assigned and the
+// waiting removal carried out; a busy account keeps both.
+TEST_F(AccountEditsTest, WaitingEditsAreAppliedWhenTheAccountIsIdle) {
+    m_live[0].m_bChecking = 1;
+    m_live[2].m_bChecking = 1;
+    const auto edits = Edits();
+    ApplyAccountEdits(m_live, Pointers(edits), 0);
+    CAccount& work = m_live[0];
+    CAccount& old = m_live[2];
+    EXPECT_EQ(ApplyPendingEdit(m_live, work), nullptr);  // still busy
+    EXPECT_EQ(work.m_strName, "Work");
+    work.m_bChecking = 0;
+    old.m_bChecking = 0;
+    EXPECT_EQ(ApplyPendingEdit(m_live, work), nullptr);
+    EXPECT_EQ(work.m_strName, "Work mail");
+    EXPECT_EQ(work.m_nPendingAction, CAccount::PENDING_NONE);
+    EXPECT_FALSE(work.m_pPending);
+    const std::unique_ptr<CAccount> removed = ApplyPendingEdit(m_live, old);
+    EXPECT_EQ(removed.get(), &old);
+    EXPECT_EQ(Names(m_live), (std::vector<std::string>{"Work mail", "Home", "New"}));
+}
+
 // Two live accounts with one identity: the first takes the edit, the other
 // is an orphan and goes.
 TEST_F(AccountEditsTest, TheFirstOfTwoLikeAccountsTakesTheEdit) {
