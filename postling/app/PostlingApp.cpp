@@ -3,6 +3,7 @@
 #include <string>
 
 #include "framework/ResourceChain.h"
+#include "postling/engine/AccountEdits.h"
 #include "postling/engine/Socket.h"
 #include "postling/model/Clock.h"
 #include "postling/model/ProfileStore.h"
@@ -185,6 +186,8 @@ int CPostlingApp::ExitInstance() {
     // no thread outlives its account.
     m_sink.SetFrame(nullptr);
     EndChecks();
+    // Edits and removals that waited for a check take effect before the save.
+    for (std::size_t i = m_accounts.GetCount(); i-- > 0;) ApplyPendingEdit(m_accounts, m_accounts[i]);
 
     if (m_bInitialized) {
         m_accounts.SaveAllAccounts();
