@@ -90,4 +90,6 @@ private:
     // "USER x\n" or "PASS x\n" into the command buffer; false (and the last
     // error set) when the value would not fit or holds a line break.
     bool ComposeCommand(const char* verb, const std::string& argument);
+    // QUIT and close after a refusal, the refusal kept as the reply to quote.
+    void QuitKeepingReply();
 };

@@ -100,11 +100,8 @@ bool Pop3Session::NegotiateStls() {
         offered = rc == kNoError && IsPositive(m_szReply);
     }
     if (!offered) {
-        // The error quotes the server's refusal, not its answer to QUIT.
         m_nLastError = rc == kNoError ? static_cast<int>(IDS_STLS_NOT_OFFERED) : rc;
-        const std::string refusal = m_szReply;
-        Disconnect(true);
-        std::memcpy(m_szReply, refusal.c_str(), refusal.size() + 1);
+        QuitKeepingReply();
         return false;
     }
     return StartTls();
@@ -146,7 +143,7 @@ bool Pop3Session::Login() {
     }
     if (!IsPositive(m_szReply)) {
         m_nLastError = IDS_USER_REJECTED;
-        Disconnect(true);
+        QuitKeepingReply();
         return false;
     }
 
@@ -161,8 +158,15 @@ bool Pop3Session::Login() {
     }
     if (IsPositive(m_szReply)) return true;
     m_nLastError = IDS_PASSWORD_REJECTED;
-    Disconnect(true);
+    QuitKeepingReply();
     return false;
+}
+
+// The error quotes the server's refusal, not its answer to QUIT.
+void Pop3Session::QuitKeepingReply() {
+    const std::string refusal = m_szReply;
+    Disconnect(true);
+    std::memcpy(m_szReply, refusal.c_str(), refusal.size() + 1);
 }
 
 bool Pop3Session::AskPassword() {

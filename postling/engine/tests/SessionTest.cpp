@@ -89,8 +89,8 @@ TEST_F(SessionTest, RejectedUserGetsQuitAtOnceAndNoPass) {
     auto errors = Errors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0]->m_nKind, ErrorRecord::kError);
-    // The reply part is the answer to QUIT, the last one read.
-    EXPECT_TRUE(Contains(errors[0]->m_strText, "'+OK bye now\r\n'")) << errors[0]->m_strText;
+    // The reply part is the refusal, not the answer to QUIT.
+    EXPECT_TRUE(Contains(errors[0]->m_strText, "'-ERR no such user\r\n'")) << errors[0]->m_strText;
 }
 
 // STLS asked for: without STLS in the capabilities, or refused, the check
@@ -145,7 +145,7 @@ TEST_F(SessionTest, RejectedPasswordPromptConfirmedReconnects) {
     EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(SessionTest, RejectedPasswordPromptCancelledPostsTheQuitReply) {
+TEST_F(SessionTest, RejectedPasswordPromptCancelledPostsTheRefusal) {
     ScriptedServer server;
     server.Accept().Send(kGreeting).Reply("USER alice", "+OK\r\n")
         .Reply("PASS secret", "-ERR wrong\r\n").Reply("QUIT", "+OK see you\r\n").Close();
@@ -159,7 +159,7 @@ TEST_F(SessionTest, RejectedPasswordPromptCancelledPostsTheQuitReply) {
     std::string expected = FormatResource(
         IDS_PASSWORD_REJECTED,
         {FormatResource(IDS_ACCOUNT_PART, {std::string("Test"), std::string("127.0.0.1")}),
-         FormatResource(IDS_REPLY_PART, {std::string("+OK see you\r\n")})});
+         FormatResource(IDS_REPLY_PART, {std::string("-ERR wrong\r\n")})});
     EXPECT_EQ(errors[0]->m_strText, expected);
 }
 

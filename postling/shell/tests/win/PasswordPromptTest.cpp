@@ -108,6 +108,8 @@ TEST_F(PasswordPromptTest, ANewPasswordLogsInAgainAndStaysWithTheAccount) {
     GetWindowTextA(GetDlgItem(prompt, IDC_PASSWORD_ERROR), text, sizeof text);
     EXPECT_EQ(std::string(text).find(Cp1251("Ошибка авторизации - возможно, указан неверный пароль.")), 0u)
         << text;
+    // The server's refusal is quoted, not its answer to QUIT.
+    EXPECT_NE(std::string(text).find("Authentication failed"), std::string::npos) << text;
     GetWindowTextA(GetDlgItem(prompt, IDC_PASSWORD_USER), text, sizeof text);
     EXPECT_STREQ(text, "user");
     EXPECT_EQ(GetFocus(), GetDlgItem(prompt, IDC_PASSWORD_PASSWORD));
