@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the tray icons (16 x 16 and 32 x 32, 32-bit with alpha) and writes
-them as .ico files, and the password prompt's picture as a 256-colour .bmp.
+them as .ico files, the password prompt's picture as a 256-colour .bmp, and
+the message list's row icons and toolbar picture strip.
 Deterministic: the same files on every run.
 
     gen_icons.py OUTDIR
@@ -205,6 +206,149 @@ def bitmap_stop(c):
     c.rect(0.25, 0.25, 0.75, 0.75, (0, 0, 0, 1))
 
 
+CROSS = (200, 30, 30, 1)
+
+
+def cross(c):
+    """The deletion mark: a red cross with a white rim, lower right."""
+    c.line(0.50, 0.48, 0.94, 0.92, 0.24, (255, 255, 255, 1))
+    c.line(0.50, 0.92, 0.94, 0.48, 0.24, (255, 255, 255, 1))
+    c.line(0.54, 0.52, 0.90, 0.88, 0.13, CROSS)
+    c.line(0.54, 0.88, 0.90, 0.52, 0.13, CROSS)
+
+
+def icon_marked(c):
+    """A message marked for deletion: the read envelope, crossed."""
+    envelope(c)
+    cross(c)
+
+
+def icon_marked_new(c):
+    """A new message marked for deletion: the new-mail envelope, crossed."""
+    icon_new_mail(c)
+    cross(c)
+
+
+# The message list's toolbar, one 16 x 15 picture per button in toolbar
+# order, drawn on 16 x 16 canvases whose last row is dropped.
+INK = (0, 0, 0, 1)
+BLUE = (20, 70, 190, 1)
+GREEN = (20, 140, 40, 1)
+
+
+def small_envelope(c, y0=0.20, y1=0.78):
+    c.rect(0.04, y0, 0.96, y1, OUTLINE)
+    c.rect(0.11, y0 + 0.07, 0.89, y1 - 0.07, PAPER)
+    c.line(0.12, y0 + 0.08, 0.50, y0 + 0.36, 0.09, FLAP)
+    c.line(0.88, y0 + 0.08, 0.50, y0 + 0.36, 0.09, FLAP)
+
+
+def tool_mailer(c):
+    """Start the mail program: an envelope with a green arrow leaving it."""
+    small_envelope(c, 0.30, 0.90)
+    c.line(0.46, 0.58, 0.86, 0.14, 0.16, GREEN)
+    polygon(c, [(0.56, 0.06), (0.98, 0.02), (0.94, 0.44)], GREEN)
+
+
+def tool_sound_off(c):
+    """Stop all sounds: a speaker, struck through."""
+    icon_sound_none(c)
+
+
+def tool_header(c):
+    """The header: a page of text lines."""
+    c.rect(0.16, 0.02, 0.84, 0.94, INK)
+    c.rect(0.23, 0.09, 0.77, 0.87, (255, 255, 255, 1))
+    for y in (0.22, 0.38, 0.54, 0.70):
+        c.rect(0.30, y, 0.70 if y < 0.6 else 0.55, y + 0.06, BLUE)
+
+
+def tool_mark(c):
+    """Mark for deletion: an envelope, crossed."""
+    small_envelope(c, 0.08, 0.66)
+    c.line(0.48, 0.50, 0.92, 0.92, 0.15, CROSS)
+    c.line(0.48, 0.92, 0.92, 0.50, 0.15, CROSS)
+
+
+def tool_delete_marked(c):
+    """Delete the marked messages: a waste bin."""
+    c.rect(0.14, 0.14, 0.86, 0.24, INK)
+    c.rect(0.38, 0.06, 0.62, 0.14, INK)
+    polygon(c, [(0.20, 0.28), (0.80, 0.28), (0.72, 0.96), (0.28, 0.96)], INK)
+    polygon(c, [(0.27, 0.34), (0.73, 0.34), (0.66, 0.90), (0.34, 0.90)], (150, 156, 166, 1))
+    for x in (0.40, 0.50, 0.60):
+        c.rect(x - 0.03, 0.40, x + 0.03, 0.84, INK)
+
+
+def tool_check_now(c):
+    """Check now: a circular arrow."""
+    def ring(x, y):
+        r = math.hypot(x - 0.5, y - 0.5)
+        a = math.atan2(y - 0.5, x - 0.5)
+        return 0.26 <= r <= 0.40 and not (-1.9 < a < -0.9)
+    c.fill(ring, GREEN)
+    polygon(c, [(0.50, 0.00), (0.78, 0.10), (0.50, 0.32)], GREEN)
+
+
+def tool_remind_later(c):
+    """Remind later: a clock."""
+    c.disc(0.50, 0.50, 0.46, INK)
+    c.disc(0.50, 0.50, 0.38, (255, 255, 255, 1))
+    c.line(0.50, 0.50, 0.50, 0.22, 0.09, INK)
+    c.line(0.50, 0.50, 0.72, 0.62, 0.09, INK)
+
+
+def tool_about(c):
+    """About: an information sign."""
+    c.disc(0.50, 0.50, 0.46, BLUE)
+    c.disc(0.50, 0.27, 0.08, (255, 255, 255, 1))
+    c.rect(0.43, 0.42, 0.57, 0.80, (255, 255, 255, 1))
+
+
+def tool_context_help(c):
+    """Context help: the arrow with a question mark."""
+    polygon(c, [(0.04, 0.02), (0.04, 0.80), (0.20, 0.64), (0.32, 0.94), (0.42, 0.90),
+                (0.30, 0.60), (0.52, 0.60)], INK)
+    def hook(x, y):
+        r = math.hypot(x - 0.76, y - 0.28)
+        a = math.atan2(y - 0.28, x - 0.76)
+        return 0.10 <= r <= 0.22 and not (1.2 < a < 2.9)
+    c.fill(hook, BLUE)
+    c.rect(0.70, 0.46, 0.82, 0.66, BLUE)
+    c.rect(0.70, 0.76, 0.82, 0.90, BLUE)
+
+
+TOOLBAR = [tool_mailer, tool_sound_off, tool_header, tool_mark, tool_delete_marked,
+           tool_check_now, tool_remind_later, tool_about, tool_context_help]
+
+
+def write_strip8(path, draws, width=16, height=15, background=(192, 192, 192)):
+    """Pictures side by side as one 256-colour bitmap over silver (the
+    button face once mapped); half-transparent edges become background or
+    colour."""
+    q = lambda v: min(255, (v + 25) // 51 * 51)
+    pixels = [[] for _ in range(height)]
+    for draw in draws:
+        c = Canvas(width)
+        draw(c)
+        for y, row in enumerate(c.pixels()[:height]):
+            pixels[y] += [(q(r), q(g), q(b)) if a >= 128 else background for (r, g, b, a) in row]
+    size = len(pixels[0])
+    palette = [background]
+    for row in pixels:
+        for colour in row:
+            if colour not in palette:
+                palette.append(colour)
+    index = {colour: i for i, colour in enumerate(palette)}
+    stride = (size + 3) // 4 * 4
+    data = b"".join(bytes(index[p] for p in row) + bytes(stride - size) for row in reversed(pixels))
+    colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette) + bytes(4 * (256 - len(palette)))
+    info = struct.pack("<IiiHHIIiiII", 40, size, height, 1, 8, 0, len(data), 2835, 2835, 256, 0)
+    offset = 14 + len(info) + len(colours)
+    with open(path, "wb") as f:
+        f.write(struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset) + info + colours + data)
+
+
 def icon_frame(k):
     """Checking: a bright dot travels round the envelope, one eighth a frame."""
     def draw(c):
@@ -285,6 +429,8 @@ ICONS["soundnone.ico"] = icon_sound_none
 ICONS["soundmelody.ico"] = icon_sound_melody
 ICONS["soundmidi.ico"] = icon_sound_midi
 ICONS["soundwave.ico"] = icon_sound_wave
+ICONS["marked.ico"] = icon_marked
+ICONS["markednew.ico"] = icon_marked_new
 
 
 def main(outdir):
@@ -294,6 +440,7 @@ def main(outdir):
     write_bmp8(os.path.join(outdir, "password.bmp"), icon_password)
     write_bmp8(os.path.join(outdir, "play.bmp"), bitmap_play, size=16)
     write_bmp8(os.path.join(outdir, "stop.bmp"), bitmap_stop, size=16)
+    write_strip8(os.path.join(outdir, "maillist.bmp"), TOOLBAR)
 
 
 if __name__ == "__main__":

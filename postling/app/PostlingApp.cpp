@@ -10,6 +10,7 @@
 #include "postling/shell/AboutDlg.h"
 #include "postling/shell/ErrorsDlg.h"
 #include "postling/shell/ExitConfirmDlg.h"
+#include "postling/shell/MailList.h"
 #include "postling/shell/MainFrame.h"
 #include "postling/shell/ToneOutputs.h"
 #include "postling/shell/ProcessApi.h"
@@ -211,10 +212,10 @@ int CPostlingApp::ExitInstance() {
 
 bool CPostlingApp::SaveAllModified() {
     // The modeless windows get the system close command, as if the user
-    // closed them. The message list is not built yet.
+    // closed them.
     if (auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd)) {
         CWnd* windows[] = {frame->m_pAboutDlg, frame->m_pSecondInstanceDlg, frame->m_pExitConfirmDlg,
-                           frame->m_pErrorsDlg};
+                           frame->m_pErrorsDlg, frame->m_pMailList};
         for (CWnd* window : windows)
             if (window && window->m_hWnd) window->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
     }

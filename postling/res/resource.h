@@ -260,4 +260,27 @@
 #define IDS_GENERAL_RESTART 10055
 #define IDS_GENERAL_MAILER_FILTER 10064  // '|' between the parts
 
+// The message list window: its frame resources (menu, accelerators,
+// toolbar and its bitmap), the rows' context menu, the marked rows' icons,
+// its commands, the column headings and the busy-account message.
+#define IDR_MAILLIST 124
+#define IDR_MAILLIST_MENU 117
+#define IDI_MARKED_NEW 136
+#define IDI_MARKED 138
+#define ID_MAILLIST_HEADER 32788
+#define ID_MAILLIST_MARK 32789
+#define ID_MAILLIST_DELETE_MARKED 32790
+#define ID_MAILLIST_MAILER 32807
+#define ID_MAILLIST_CLOSE 32808
+#define ID_MAILLIST_MINIMIZE 32814
+#define ID_MAILLIST_REMIND_LATER 32816
+#define IDS_MAILLIST_TITLE 10058
+#define IDS_MAILLIST_BUSY 10053
+#define IDS_MAILLIST_COLUMNS 10071  // "\n" between the headings
+#ifdef RC_INVOKED
+#define ID_CONTEXT_HELP 0xE145
+#define ID_VIEW_TOOLBAR 0xE800
+#define ID_VIEW_STATUS_BAR 0xE801
+#endif
+
 #endif

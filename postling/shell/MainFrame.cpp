@@ -19,6 +19,7 @@
 #include "postling/shell/AboutDlg.h"
 #include "postling/shell/ErrorsDlg.h"
 #include "postling/shell/ExitConfirmDlg.h"
+#include "postling/shell/MailList.h"
 #include "postling/shell/MailTipWnd.h"
 #include "postling/shell/PasswordDlg.h"
 #include "postling/shell/RegisteredMessages.h"
@@ -83,7 +84,6 @@ const MessageMapEntry CMainFrame::messageEntries[] = {
     On::Registered<&CMainFrame::OnAskPasswordMessage>(&RegisteredMessages::Get().askPassword),
 
     On::Command<&CMainFrame::OnMailList>(ID_MAIL_LIST),
-    On::Update<&CMainFrame::OnUpdateNotYet>(ID_MAIL_LIST),
     On::Command<&CMainFrame::OnErrors>(ID_ERRORS),
     On::CommandRange<&CMainFrame::OnCheckNow>(ID_CHECK_ALL, ID_CHECK_ACCOUNT_LAST),
     On::UpdateRange<&CMainFrame::OnUpdateCheckNow>(ID_CHECK_ACCOUNT_FIRST, ID_CHECK_ACCOUNT_LAST),
@@ -168,8 +168,10 @@ void CMainFrame::OnDestroy() {
     UnregisterHotKey(m_hWnd, kHotKeyId);
     KillTimer(kSchedulerTimer);
     KillTimer(kIconTimer);
-    // The errors window points at the frame: it does not outlive it.
+    // The errors window and the message list point at the frame: they do
+    // not outlive it.
     if (m_pErrorsDlg) m_pErrorsDlg->DestroyWindow();
+    if (m_pMailList) m_pMailList->DestroyWindow();
     Default();
 }
 
@@ -434,9 +436,6 @@ void CMainFrame::OnMailList() { ShowMailList(); }
 
 void CMainFrame::OnErrors() { ShowErrorsWindow(); }
 
-// The message list is still to come.
-void CMainFrame::OnUpdateNotYet(CCmdUI* ui) { ui->Enable(false); }
-
 void CMainFrame::OnUpdateCheckNow(CCmdUI* ui) { ui->Enable(m_pScheduler->CanCheckNow(ui->m_nID)); }
 
 void CMainFrame::OnStopSounds() { m_host.StopAllSounds(); }
@@ -521,8 +520,23 @@ void CMainFrame::OnTrayMenu() {
 
 // --- Windows and programs ---
 
-void CMainFrame::ShowMailList() {}
-void CMainFrame::RefillMailList() {}
+void CMainFrame::ShowMailList() {
+    if (!m_pMailList) {
+        auto created = std::make_unique<CMailList>(this);
+        if (!created->Open()) return;
+        m_pMailList = created.release();  // it deletes itself when its window is gone
+        m_pMailList->RefreshList();
+    }
+    m_pMailList->Present();
+}
+
+void CMainFrame::RefillMailList() {
+    if (m_pMailList) m_pMailList->RefreshList();
+}
+
+bool CMainFrame::CanCreateRule() const { return false; }
+
+void CMainFrame::CreateRuleFromMessage(const CMessage&, RuleField) {}
 bool CMainFrame::IsTipShown() const { return CMailTipWnd::IsTipShown(); }
 
 void CMainFrame::ShowTip(const std::string& text) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "framework/FrameWnd.h"
+#include "postling/message/Rule.h"
 #include "postling/res/resource.h"
 #include "postling/shell/Scheduler.h"
 #include "postling/shell/ShellHost.h"
@@ -17,6 +18,8 @@ class CAccount;
 class CAboutDlg;
 class CErrorsDlg;
 class CExitConfirmDlg;
+class CMailList;
+class CMessage;
 class CSecondInstanceDlg;
 
 constexpr UINT_PTR kSchedulerTimer = 1;  // 1000 ms
@@ -81,6 +84,14 @@ public:
     CSecondInstanceDlg* m_pSecondInstanceDlg = nullptr;
     CExitConfirmDlg* m_pExitConfirmDlg = nullptr;
     CErrorsDlg* m_pErrorsDlg = nullptr;
+    CMailList* m_pMailList = nullptr;
+
+    // Rules made from a message (the message list and its header view):
+    // they need the settings sheet, which is not built yet.
+    virtual bool CanCreateRule() const;
+    // Has the settings sheet add a rule for the message's sender or
+    // subject; nothing while CanCreateRule is false.
+    virtual void CreateRuleFromMessage(const CMessage& message, RuleField field);
 
     // Tray state, as last set.
     HICON GetIcon(Icon icon) const { return m_icons[icon]; }
@@ -102,9 +113,9 @@ protected:
     void OnDestroy();
     LRESULT OnTimer(WPARAM id, LPARAM lParam);
 
-    // The windows and programs a reaction opens. The message list and the
-    // tip are windows of their own; until they are attached here these do
-    // nothing.
+    // The windows and programs a reaction opens. The message list is made
+    // when none is open (owned by the frame), else brought forward; it is
+    // refilled after every check while it is open.
     virtual void ShowMailList();
     virtual void RefillMailList();
     virtual bool IsTipShown() const;
@@ -142,7 +153,6 @@ private:
     void OnSilentMode();
     void OnExit();
     void OnAppAbout();
-    void OnUpdateNotYet(CCmdUI* ui);
     void OnUpdateCheckNow(CCmdUI* ui);
     void OnUpdateSilentMode(CCmdUI* ui);
     void OnUpdatePause(CCmdUI* ui);
