@@ -1,6 +1,7 @@
 // A session's line connection: open, wait, send a command, read a reply,
 // close; and failures turned into error records.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -44,6 +45,25 @@ private:
     std::size_t m_length = 0;
 };
 
+// Microseconds the next wait may take: the time-out, cut to what is left of
+// the reply's time; 0 when that is up.
+long long WaitMicroseconds(const Pop3Session& session) {
+    long long wait = std::int64_t{session.m_account.EffectiveTimeOut()} * 1000000;
+    if (session.m_replyEnd != Pop3Session::TimePoint::max()) {
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+                              session.m_replyEnd - std::chrono::steady_clock::now())
+                              .count();
+        wait = std::max(0LL, std::min<long long>(wait, left));
+    }
+    return wait;
+}
+
+// Waits for the session's next bytes within the reply's time.
+bool WaitInTime(Pop3Session& session) {
+    const long long wait = WaitMicroseconds(session);
+    return wait > 0 && session.WaitReadable(static_cast<int>(wait / 1000000), static_cast<int>(wait % 1000000));
+}
+
 // A NUL from the server would cut the reply short for everything that reads
 // it as text (and stall the reading of a header block): it becomes a blank.
 void BlankZeroBytes(char* data, std::size_t length) {
@@ -57,7 +77,9 @@ int DiscardRest(Pop3Session& session, Tail& tail) {
     std::unique_ptr<char[]> discard(new (std::nothrow) char[kDiscardBufferSize]);
     if (!discard) return IDS_OUT_OF_MEMORY;
     std::size_t discarded = 0;
-    while (!tail.EndsWithDotLine() && session.WaitReadable(session.m_account.EffectiveTimeOut(), 0)) {
+    while (!tail.EndsWithDotLine()) {
+        // Out of step with a server whose reply does not end: a time-out.
+        if (!WaitInTime(session)) return IDS_TIMED_OUT;
         long n = session.ReceiveData(discard.get(), kDiscardBufferSize);
         if (n == kTlsTimedOut) return IDS_TIMED_OUT;
         if (n < 0) return IDS_RECEIVE_FAILED;
@@ -86,7 +108,9 @@ public:
     }
 
     long ReceiveRaw(char* buffer, std::size_t capacity) override {
-        if (!m_session.WaitSocket(m_session.m_account.EffectiveTimeOut(), 0)) return kTlsTimedOut;
+        const long long wait = WaitMicroseconds(m_session);
+        if (wait == 0 || !m_session.WaitSocket(static_cast<int>(wait / 1000000), static_cast<int>(wait % 1000000)))
+            return kTlsTimedOut;
         const long n = ReceiveSocket(m_session.m_socket, buffer, capacity);
         return n < 0 ? kTlsFailed : n;
     }
@@ -96,6 +120,15 @@ private:
 };
 
 }  // namespace
+
+Pop3Session::ReplyTime::ReplyTime(Pop3Session& session) : m_session(session), m_outer(session.m_replyEnd) {
+    // A reading inside another keeps the outer end.
+    if (m_outer != TimePoint::max()) return;
+    m_session.m_replyEnd = std::chrono::steady_clock::now() +
+                           std::chrono::seconds(std::int64_t{session.m_account.EffectiveTimeOut()} * kReplyTimeOuts);
+}
+
+Pop3Session::ReplyTime::~ReplyTime() { m_session.m_replyEnd = m_outer; }
 
 Pop3Session::Pop3Session(CAccount& account) : m_account(account) {}
 
@@ -113,9 +146,13 @@ bool Pop3Session::OpenConnection() {
         m_nLastError = IDS_SERVER_NOT_FOUND;
         return false;
     }
-    // A stored port outside the TCP range cannot be connected to.
+    // A stored port outside the TCP range cannot be connected to; a server
+    // that does not answer is given the time-out.
+    const auto giveUpAt =
+        std::chrono::steady_clock::now() + std::chrono::seconds(m_account.EffectiveTimeOut());
+    const auto giveUp = [&giveUpAt] { return ChecksStopping() || std::chrono::steady_clock::now() >= giveUpAt; };
     if (m_account.m_nPort <= 0 || m_account.m_nPort > 65535 ||
-        !ConnectSocket(m_socket, address, static_cast<std::uint16_t>(m_account.m_nPort), ChecksStopping)) {
+        !ConnectSocket(m_socket, address, static_cast<std::uint16_t>(m_account.m_nPort), giveUp)) {
         m_nLastError = IDS_CONNECT_FAILED;
         return false;
     }
@@ -131,7 +168,10 @@ bool Pop3Session::StartTls() {
         m_nLastError = IDS_TLS_FAILED;
         return false;
     }
-    const TlsHandshakeResult result = session->Handshake(m_account.m_strServer, m_account.m_strCertificate);
+    const TlsHandshakeResult result = [&] {
+        const ReplyTime time(*this);
+        return session->Handshake(m_account.m_strServer, m_account.m_strCertificate);
+    }();
     m_strServerFingerprint = result.fingerprint;
     switch (result.status) {
     case TlsHandshakeResult::kOk:
@@ -207,7 +247,7 @@ int Pop3Session::ReadReply(char* buffer, int capacity) {
         if (capacity == 1) buffer[0] = '\0';
         return IDS_RECEIVE_FAILED;
     }
-    const int timeout = m_account.EffectiveTimeOut();
+    const ReplyTime time(*this);
     int received = 0;
     Tail tail;
     // A read that continues a text already in the reply buffer (a header
@@ -218,7 +258,7 @@ int Pop3Session::ReadReply(char* buffer, int capacity) {
         tail.Add(buffer - before, before);
     }
     for (;;) {
-        if (!WaitReadable(timeout, 0)) {
+        if (!WaitInTime(*this)) {
             buffer[received] = '\0';
             return IDS_TIMED_OUT;
         }
@@ -257,6 +297,7 @@ int Pop3Session::ReadReply(char* buffer, int capacity) {
 int Pop3Session::DiscardRestOfReply(const char* text, std::size_t length) {
     Tail tail;
     tail.Add(text, length);
+    const ReplyTime time(*this);
     return DiscardRest(*this, tail);
 }
 

@@ -4,6 +4,7 @@
 // to the session and end with it.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -82,6 +83,26 @@ public:
     // Deletion marks whose messages the server accepted DELE for; they are
     // used up only when the QUIT that commits the deletions is acknowledged.
     std::vector<std::string> m_marksDeleted;
+    // How long one answer may take as a whole, in time-outs: a server that
+    // sends a byte just inside every time-out must not hold the check for
+    // ever, while a slow but steady link still has several time-outs.
+    static constexpr int kReplyTimeOuts = 4;
+    using TimePoint = std::chrono::steady_clock::time_point;
+    // The end of the time the answer being read may take; max while none is.
+    TimePoint m_replyEnd = TimePoint::max();
+    // Sets that end for its lifetime (a reply, a multi-line answer read in
+    // pieces, the greeting, a handshake); one inside another keeps the outer end.
+    class ReplyTime {
+    public:
+        explicit ReplyTime(Pop3Session& session);
+        ~ReplyTime();
+        ReplyTime(const ReplyTime&) = delete;
+        ReplyTime& operator=(const ReplyTime&) = delete;
+
+    private:
+        Pop3Session& m_session;
+        TimePoint m_outer;
+    };
 
 private:
     // Reads and drops the rest of a multi-line reply up to its "." line;

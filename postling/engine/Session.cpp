@@ -1,6 +1,7 @@
 // The POP3 dialogue of a session: log-in with password retries, STAT, LIST
 // and TOP for every message, DELE for the messages to delete, QUIT.
 #include <cctype>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -83,6 +84,7 @@ bool Pop3Session::NegotiateStls() {
     int rc = ReadReply(m_szReply, capacity);
     bool offered = false;
     if (rc == kNoError && IsPositive(m_szReply)) {
+        const ReplyTime time(*this);
         std::string list = m_szReply;
         while (rc == kNoError && !m_bReplyCut && !EndsWithDotLine(list.c_str(), list.size()) &&
                list.size() <= kMaxCapabilities) {
@@ -126,10 +128,12 @@ bool Pop3Session::ComposeCommand(const char* verb, const std::string& argument) 
 bool Pop3Session::Login() {
     if (!OpenConnection()) return false;
 
-    // The greeting, however many lines, is read but not checked.
+    // The greeting, however many lines, is read but not checked; an endless
+    // one is cut at the time one answer may take.
     if (WaitReadable(m_account.EffectiveTimeOut(), 0)) {
+        const ReplyTime time(*this);
         while (ReadReply(m_szReply, static_cast<int>(kReplyBufferSize)) == kNoError &&
-               WaitReadable(0, 100)) {
+               m_replyEnd > std::chrono::steady_clock::now() && WaitReadable(0, 100)) {
         }
     }
     // No user name or password leaves in plain text when encryption was asked for.
@@ -215,14 +219,10 @@ bool Pop3Session::ReadMailbox() {
         return false;
     }
     int count = 0, totalSize = 0;
-    if (!IsPositive(m_szReply) || !ReadTwoNumbers(m_szReply, count, totalSize)) {
+    // Not a mailbox size (a negative one too): the check must not empty the list.
+    if (!IsPositive(m_szReply) || !ReadTwoNumbers(m_szReply, count, totalSize) || count < 0) {
         m_nLastError = IDS_STAT_FAILED;
-        Disconnect(true);
-        return false;
-    }
-    if (count < 0) {  // not a mailbox size: the check must not empty the list
-        m_nLastError = IDS_STAT_FAILED;
-        Disconnect(true);
+        QuitKeepingReply();
         return false;
     }
     if (count == 0) {
@@ -250,6 +250,7 @@ bool Pop3Session::ReadMailbox() {
         SendLine(m_szCommand);
         std::size_t offset = 0;
         bool negative = false;
+        const ReplyTime time(*this);  // the whole header block, however it is cut
         for (;;) {
             if (ReadReply(m_szReply + offset, capacity - static_cast<int>(offset)) != kNoError) {
                 m_nLastError = IDS_TIMED_OUT;

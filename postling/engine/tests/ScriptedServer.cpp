@@ -1,5 +1,6 @@
 #include "ScriptedServer.h"
 
+#include <algorithm>
 #include <chrono>
 
 #ifdef _WIN32
@@ -161,7 +162,7 @@ void ScriptedServer::Run() {
             std::size_t sent = 0;
             while (sent < step.text.size()) {
                 int n = static_cast<int>(send(m_client, step.text.data() + sent,
-                                              static_cast<int>(step.text.size() - sent), 0));
+                                              static_cast<int>(step.text.size() - sent), kNoSignal));
                 if (n <= 0) break;
                 sent += static_cast<std::size_t>(n);
             }
@@ -188,7 +189,8 @@ void ScriptedServer::Run() {
             break;
         }
         case Step::kPause:
-            std::this_thread::sleep_for(std::chrono::milliseconds(step.ms));
+            for (int slept = 0; slept < step.ms && !m_stop; slept += 20)
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::min(20, step.ms - slept)));
             break;
         case Step::kClose:
             if (m_client != -1) CloseFd(m_client);
