@@ -141,16 +141,18 @@ bool Pop3Session::OpenConnection() {
         m_nLastError = IDS_SOCKET_CREATE_FAILED;
         return false;
     }
+    // A resolver or a server that does not answer is given the time-out,
+    // and a stop request ends the wait for either at once.
+    auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(m_account.EffectiveTimeOut());
+    const auto giveUp = [&giveUpAt] { return ChecksStopping() || std::chrono::steady_clock::now() >= giveUpAt; };
     std::uint32_t address = 0;
-    if (!ParseDottedAddress(m_account.m_strServer, address) && !ResolveFirstAddress(m_account.m_strServer, address)) {
+    if (!ParseDottedAddress(m_account.m_strServer, address) &&
+        !ResolveFirstAddressOrGiveUp(m_account.m_strServer, address, giveUp)) {
         m_nLastError = IDS_SERVER_NOT_FOUND;
         return false;
     }
-    // A stored port outside the TCP range cannot be connected to; a server
-    // that does not answer is given the time-out.
-    const auto giveUpAt =
-        std::chrono::steady_clock::now() + std::chrono::seconds(m_account.EffectiveTimeOut());
-    const auto giveUp = [&giveUpAt] { return ChecksStopping() || std::chrono::steady_clock::now() >= giveUpAt; };
+    // A stored port outside the TCP range cannot be connected to.
+    giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(m_account.EffectiveTimeOut());
     if (m_account.m_nPort <= 0 || m_account.m_nPort > 65535 ||
         !ConnectSocket(m_socket, address, static_cast<std::uint16_t>(m_account.m_nPort), giveUp)) {
         m_nLastError = IDS_CONNECT_FAILED;

@@ -21,6 +21,13 @@ SocketHandle CreateStreamSocket();
 bool ParseDottedAddress(const std::string& text, std::uint32_t& address);
 // The first IPv4 address of a host name, in network byte order.
 bool ResolveFirstAddress(const std::string& name, std::uint32_t& address);
+// The same on a thread of its own, waited for while `giveUp` (asked a few
+// times a second) says false: a resolver that does not answer is abandoned,
+// and ends later by itself. False when given up.
+bool ResolveFirstAddressOrGiveUp(const std::string& name, std::uint32_t& address,
+                                 const std::function<bool()>& giveUp);
+// Tests: the look-up ResolveFirstAddressOrGiveUp makes; empty: the system's.
+void SetResolverForTesting(std::function<bool(const std::string&, std::uint32_t&)> resolver);
 
 // Connects, waiting as long as the system does; `giveUp`, asked a few times
 // a second while the connection is under way, ends the wait early (false).

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "EngineFixture.h"
@@ -209,6 +210,34 @@ TEST_F(EngineTest, RefusedAndUnansweredConnects) {
             << session.m_nLastError;
     }
     CloseSocket(filler);
+}
+
+// A resolver that does not answer: the look-up is abandoned after the
+// time-out, or at once when the checks stop (as at exit).
+TEST_F(EngineTest, AResolverThatDoesNotAnswerIsAbandoned) {
+    SetResolverForTesting([](const std::string&, std::uint32_t&) {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        return false;
+    });
+    CAccount account;
+    account.m_strName = "Test";
+    account.m_strServer = "slow.example";
+    for (bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stop" : "time-out");
+        account.m_nTimeOut = stop ? 10 : 1;
+        Pop3Session session(account);
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            if (stop) m_context.m_bStopping = true;
+        });
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(session.CheckMailbox());
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        stopper.join();
+        EXPECT_LE(ms.count(), 2500);  // the resolver takes 3 s
+        EXPECT_EQ(session.m_nLastError, static_cast<int>(IDS_SERVER_NOT_FOUND));
+    }
+    SetResolverForTesting(nullptr);
 }
 
 }  // namespace
