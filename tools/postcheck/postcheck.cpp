@@ -222,8 +222,15 @@ int main(int argc, char** argv) {
     if (parsed != 0) return UsageError(error);
 
     CAccount account;
-    if (!ReadPassword(options.passwordFile, account.m_strPassword))
-        return UsageError("cannot read the password file " + options.passwordFile);
+    if (!ReadPassword(options.passwordFile, account.m_strPassword)) {
+        // Not a usage error: one line that says what is wrong.
+        const std::string why = "cannot read the password file " + options.passwordFile;
+        if (options.json)
+            std::cerr << "{\"kind\":2,\"text\":" << Json(why) << "}\n";
+        else
+            std::cerr << "postcheck: " << why << "\n";
+        return 2;
+    }
     account.m_strName = options.user + "@" + options.server;
     account.m_strServer = options.server;
     account.m_strUser = options.user;

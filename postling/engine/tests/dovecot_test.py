@@ -128,6 +128,8 @@ class DovecotTest(unittest.TestCase):
         self.assertTrue(err[0]["text"].startswith("Ошибка авторизации - возможно, указан неверный пароль."),
                         err[0]["text"])
         self.assertIn("сервер: '127.0.0.1'", err[0]["text"])
+        # Dovecot's own refusal is quoted, not its answer to QUIT.
+        self.assertIn("Authentication failed", err[0]["text"])
         self.assertEqual(self.server.message_count("alice"), len(MESSAGES))
 
     def test_usage_errors(self):
@@ -137,6 +139,13 @@ class DovecotTest(unittest.TestCase):
         self.assertEqual(subprocess.run(command, capture_output=True).returncode, 2)
         code, _, _ = self.run_postcheck("--port", "70000")
         self.assertEqual(code, 2)
+        # A password file that is not there: one line saying so, as JSON with --json.
+        missing = os.path.join(self.tmp.name, "no such file")
+        code, out, err = self.run_postcheck(password=missing)
+        self.assertEqual((code, out), (2, []))
+        self.assertEqual(len(err), 1)
+        self.assertEqual(err[0]["kind"], 2)
+        self.assertIn("cannot read the password file", err[0]["text"])
 
 
 def main():
