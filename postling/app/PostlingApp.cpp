@@ -7,6 +7,7 @@
 #include "postling/engine/Socket.h"
 #include "postling/model/Clock.h"
 #include "postling/model/ProfileStore.h"
+#include "postling/settings/Properties.h"
 #include "postling/shell/AboutDlg.h"
 #include "postling/shell/ErrorsDlg.h"
 #include "postling/shell/ExitConfirmDlg.h"
@@ -218,6 +219,8 @@ bool CPostlingApp::SaveAllModified() {
                            frame->m_pErrorsDlg, frame->m_pMailList};
         for (CWnd* window : windows)
             if (window && window->m_hWnd) window->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+        // The settings sheet drops its edits, as its Cancel does.
+        if (frame->m_pSettings) frame->m_pSettings->Close();
     }
     return true;
 }
@@ -234,4 +237,22 @@ void CPostlingApp::StopAllSounds() {
 
 void CPostlingApp::OnMultimediaNotify(WPARAM wParam, LPARAM lParam) {
     if (m_pSounds) m_pSounds->OnMciNotify(wParam, lParam);
+}
+
+SettingsWindow* CPostlingApp::OpenSettings(HWND mainFrame, std::function<void()> closed) {
+    std::vector<LanguageEntry> languages;
+    for (std::size_t i = 0; i < m_languages.GetCount(); ++i) {
+        const CLanguage& language = *m_languages.GetAt(i);
+        LanguageEntry entry;
+        entry.name = language.m_info.szName;
+        entry.langId = language.m_info.wLangId;
+        entry.codePage = language.m_info.nCodePage;
+        entry.path = language.GetPath();
+        entry.icon = language.GetIcon();
+        languages.push_back(std::move(entry));
+    }
+    auto sheet = std::make_unique<CProperties>(*this, m_pSounds.get(), mainFrame, std::move(languages));
+    sheet->m_onDestroyed = std::move(closed);
+    if (!sheet->Open()) return nullptr;
+    return sheet.release();  // it deletes itself when its window is gone
 }

@@ -52,6 +52,7 @@ public:
     bool IsSilentMode() const override { return m_bSilentMode != 0; }
     void SetSilentMode(bool on) override { m_bSilentMode = on ? TRUE : FALSE; }
     void OnMultimediaNotify(WPARAM wParam, LPARAM lParam) override;
+    SettingsWindow* OpenSettings(HWND mainFrame, std::function<void()> closed) override;
 
     // The main window of a running copy of the program, or null.
     static HWND FindRunningInstance();

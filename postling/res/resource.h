@@ -228,6 +228,7 @@
 #define IDS_RULE_DELETE_ASK 10021
 #define IDS_RULE_COLUMNS 10062    // "\n" between the headings
 #define IDS_RULE_NEW_TEXT 10063
+#define IDS_RULE_SETTINGS_BUSY 10022  // a rule from a message while a dialog of the sheet is open
 
 // The settings sheet: its accounts page (list, toolbar and menu 109) and
 // its general page, the language list's own icon, and their texts.

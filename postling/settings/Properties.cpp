@@ -71,6 +71,10 @@ void CProperties::AddRuleFromMessage(const CMessage& message, int kind) {
     m_page2.AddRuleFromMessage(message, kind);
 }
 
+void CProperties::Close() {
+    if (m_hWnd) DestroyWindow();
+}
+
 void CProperties::PostNcDestroy() {
     if (m_onDestroyed) m_onDestroyed();
     delete this;

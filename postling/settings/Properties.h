@@ -12,12 +12,13 @@
 #include "postling/settings/PropertiesPage1.h"
 #include "postling/settings/PropertiesPage2.h"
 #include "postling/settings/PropertiesPage3.h"
+#include "postling/shell/SettingsWindow.h"
 
 class CMessage;
 class CSounds;
 class ShellHost;
 
-class CProperties : public CLumPropertySheet {
+class CProperties : public CLumPropertySheet, public SettingsWindow {
 public:
     // `sounds` null: the rules page's sound button does nothing.
     CProperties(ShellHost& host, CSounds* sounds, HWND mainFrame, std::vector<LanguageEntry> languages);
@@ -26,13 +27,11 @@ public:
     // Creates the window, parented to the desktop; false when it could not
     // be made (the object stays the caller's).
     bool Open();
-    // Shows the sheet and brings its last active popup forward.
-    void Activate();
-    // One of the sheet's own dialogs (an account sheet, a message box) is open.
-    bool IsChildDialogActive() const;
-    // Makes the rules page current and adds a rule from the message there:
-    // kind 0 by its sender, 1 by its subject.
-    void AddRuleFromMessage(const CMessage& message, int kind);
+    // SettingsWindow
+    void Activate() override;
+    bool IsChildDialogActive() const override;
+    void AddRuleFromMessage(const CMessage& message, int kind) override;
+    void Close() override;
 
     // Called once the window is gone, before the object deletes itself.
     std::function<void()> m_onDestroyed;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "framework/DataExchange.h"
 #include "framework/ResourceChain.h"
 #include "framework/WinApp.h"
 #include "lumkit/LumText.h"
@@ -24,6 +25,7 @@
 #include "postling/shell/PasswordDlg.h"
 #include "postling/shell/RegisteredMessages.h"
 #include "postling/shell/SecondInstanceDlg.h"
+#include "postling/shell/SettingsWindow.h"
 
 namespace {
 
@@ -56,6 +58,8 @@ template <class Dialog> void OpenOnce(Dialog*& dialog, HWND frame, CWnd* owner) 
 }  // namespace
 
 ShellHost::~ShellHost() = default;
+
+SettingsWindow* ShellHost::OpenSettings(HWND, std::function<void()>) { return nullptr; }
 
 const UINT CMainFrame::kIconResources[kIconCount] = {
     IDI_NORMAL, IDI_NEWMAIL, IDI_BLINKOFF, IDI_PAUSED, IDI_CHECK0, IDI_CHECK1,
@@ -94,6 +98,7 @@ const MessageMapEntry CMainFrame::messageEntries[] = {
     On::Update<&CMainFrame::OnUpdatePause>(ID_PAUSE),
     On::Command<&CMainFrame::OnExit>(ID_EXIT),
     On::Command<&CMainFrame::OnAppAbout>(ID_APP_ABOUT),
+    On::Command<&CMainFrame::OnSettings>(ID_SETTINGS),
     On::End(),
 };
 const MessageMap CMainFrame::messageMap = {&CFrameWnd::messageMap, CMainFrame::messageEntries};
@@ -172,6 +177,7 @@ void CMainFrame::OnDestroy() {
     // not outlive it.
     if (m_pErrorsDlg) m_pErrorsDlg->DestroyWindow();
     if (m_pMailList) m_pMailList->DestroyWindow();
+    if (m_pSettings) m_pSettings->Close();
     Default();
 }
 
@@ -534,9 +540,21 @@ void CMainFrame::RefillMailList() {
     if (m_pMailList) m_pMailList->RefreshList();
 }
 
-bool CMainFrame::CanCreateRule() const { return false; }
+bool CMainFrame::CanCreateRule() const { return true; }
 
-void CMainFrame::CreateRuleFromMessage(const CMessage&, RuleField) {}
+void CMainFrame::CreateRuleFromMessage(const CMessage& message, RuleField field) {
+    if (m_pSettings && m_pSettings->IsChildDialogActive()) {
+        AfxMessageBox(IDS_RULE_SETTINGS_BUSY, MB_OK | MB_ICONERROR);
+        return;
+    }
+    OnSettings();
+    if (m_pSettings) m_pSettings->AddRuleFromMessage(message, field == RuleFieldSubject ? 1 : 0);
+}
+
+void CMainFrame::OnSettings() {
+    if (!m_pSettings) m_pSettings = m_host.OpenSettings(m_hWnd, [this] { m_pSettings = nullptr; });
+    if (m_pSettings) m_pSettings->Activate();
+}
 bool CMainFrame::IsTipShown() const { return CMailTipWnd::IsTipShown(); }
 
 void CMainFrame::ShowTip(const std::string& text) {

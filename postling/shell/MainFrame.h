@@ -21,6 +21,7 @@ class CExitConfirmDlg;
 class CMailList;
 class CMessage;
 class CSecondInstanceDlg;
+class SettingsWindow;
 
 constexpr UINT_PTR kSchedulerTimer = 1;  // 1000 ms
 constexpr UINT_PTR kIconTimer = 2;       // 250 ms
@@ -86,12 +87,18 @@ public:
     CErrorsDlg* m_pErrorsDlg = nullptr;
     CMailList* m_pMailList = nullptr;
 
-    // Rules made from a message (the message list and its header view):
-    // they need the settings sheet, which is not built yet.
+    // The settings sheet while its window exists.
+    SettingsWindow* m_pSettings = nullptr;
+
+    // Rules made from a message (the message list and its header view) go
+    // through the settings sheet.
     virtual bool CanCreateRule() const;
-    // Has the settings sheet add a rule for the message's sender or
-    // subject; nothing while CanCreateRule is false.
+    // Opens or activates the settings sheet, whose rules page adds a rule
+    // for the message's sender or subject; while one of the sheet's own
+    // dialogs is open, says so (message 10022) instead.
     virtual void CreateRuleFromMessage(const CMessage& message, RuleField field);
+    // Command ID_SETTINGS: the sheet, made when none is open, else brought forward.
+    void OnSettings();
 
     // Tray state, as last set.
     HICON GetIcon(Icon icon) const { return m_icons[icon]; }

@@ -3,6 +3,7 @@
 // and the sounds. The application object implements it; tests give a fake.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,7 @@ class CAccountList;
 class CRuleBook;
 class CheckContext;
 class ProgramSettings;
+class SettingsWindow;
 
 // The program's error records in arrival order; the list owns them.
 using ErrorList = std::vector<std::unique_ptr<ErrorRecord>>;
@@ -37,4 +39,8 @@ public:
     virtual void SetSilentMode(bool on) = 0;
     // MM_MCINOTIFY reached the frame: the player closes a device that ended.
     virtual void OnMultimediaNotify(WPARAM wParam, LPARAM lParam) = 0;
+
+    // Opens the settings sheet over `mainFrame`; `closed` is called once its
+    // window is gone. Null when none could be made (the host's own: none).
+    virtual SettingsWindow* OpenSettings(HWND mainFrame, std::function<void()> closed);
 };

@@ -12,6 +12,9 @@
 #include "postling/shell/AboutDlg.h"
 #include "postling/shell/ExitConfirmDlg.h"
 #include "postling/shell/SecondInstanceDlg.h"
+#include "postling/shell/SettingsWindow.h"
+#include "framework/tests/win/MessageBoxAnswerer.h"
+#include "postling/message/Message.h"
 #include "postling/shell/tests/win/FrameTestSupport.h"
 
 namespace {
@@ -19,6 +22,7 @@ namespace {
 const char kAboutTitle[] = "О программе V&S Post Sentry";
 const char kNoticeTitle[] = "V&S Post Sentry: Повторный запуск";
 const char kConfirmTitle[] = "Завершение работы V&S Post Sentry";
+const char kSettingsTitle[] = "Настройки V&S Post Sentry";
 
 // The WM_COMMAND messages the frame takes from the queue.
 HWND g_frame = nullptr;
@@ -248,6 +252,68 @@ TEST_F(FrameDialogs, EveryOpenDialogIsClosedBeforeTheMainWindowCloses) {
     EXPECT_FALSE(IsWindow(frameWindow));
     for (const char* title : {kAboutTitle, kConfirmTitle})
         EXPECT_TRUE(DialogsTitled(title).empty()) << title;
+}
+
+// The settings command opens one unowned sheet; a rule from a message goes
+// to its rules page; while one of its own dialogs is open, a rule from a
+// message is refused with message 10022 and the sheet is left alone; at the
+// session's end the sheet goes like the other dialogs.
+TEST_F(FrameDialogs, SettingsSheetOpensOnceAndTakesRulesFromMessages) {
+    HWND sheet = OpenedTwice(WM_COMMAND, ID_SETTINGS, kSettingsTitle);
+    ASSERT_NE(frame->m_pSettings, nullptr);
+    EXPECT_EQ(GetWindow(sheet, GW_OWNER), nullptr);
+    EXPECT_TRUE(IsWindowVisible(sheet));
+
+    CMessage message;
+    message.m_strSenderAddress = "ivan@example.ru";
+    frame->CreateRuleFromMessage(message, RuleFieldSender);
+    Pump();
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    HWND rules = GetDlgItem(page, IDC_RULES_LIST);
+    ASSERT_NE(rules, nullptr) << "the rules page is not the current page";
+    const int last = static_cast<int>(SendMessageA(rules, LVM_GETITEMCOUNT, 0, 0)) - 1;
+    ASSERT_GE(last, 0);
+    char text[128] = {};
+    LVITEMA item = {};
+    item.iSubItem = 1;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(rules, LVM_GETITEMTEXTA, static_cast<WPARAM>(last), reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(text, "ivan@example.ru");
+
+    // A child dialog of the sheet: the account sheet, open while a timer
+    // inside its loop asks for another rule.
+    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+    Pump();
+    page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    static CMainFrame* s_frame;
+    static CMessage* s_message;
+    static bool s_childActive;
+    static std::string s_refusal;
+    s_frame = frame;
+    s_message = &message;
+    s_childActive = false;
+    s_refusal.clear();
+    SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        s_childActive = s_frame->m_pSettings && s_frame->m_pSettings->IsChildDialogActive();
+        {
+            MessageBoxAnswerer answerer(GetCurrentThreadId());
+            s_frame->CreateRuleFromMessage(*s_message, RuleFieldSubject);
+            s_refusal = answerer.Text();
+        }
+        for (HWND child : DialogsTitled("Добавление")) PostMessageA(child, WM_COMMAND, IDCANCEL, 0);
+    });
+    PostMessageA(GetDlgItem(page, IDC_ACCOUNTS_LIST), WM_KEYDOWN, VK_INSERT, 0x00520001);
+    Pump(1500);
+    EXPECT_TRUE(s_childActive);
+    EXPECT_EQ(s_refusal.compare(0, 20, Cp1251("Невозможно создать п")), 0) << s_refusal;
+    EXPECT_EQ(static_cast<int>(SendMessageA(rules, LVM_GETITEMCOUNT, 0, 0)) - 1, last);  // no new rule
+
+    app.SaveAllModified();
+    Pump();
+    EXPECT_EQ(frame->m_pSettings, nullptr);
+    EXPECT_FALSE(IsWindow(sheet));
 }
 
 }  // namespace
