@@ -12,6 +12,7 @@
 #include "framework/WinApp.h"
 #include "lumkit/LumText.h"
 #include "postling/app/MainWindowClass.h"
+#include "postling/engine/AccountEdits.h"
 #include "postling/engine/CheckContext.h"
 #include "postling/model/Account.h"
 #include "postling/model/AccountList.h"
@@ -353,22 +354,10 @@ void CMainFrame::OnThreadExiting(CAccount* account) {
         RefreshAndNotify();
         return;
     }
-    bool remove = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(account->m_lock);
-        if (account->m_nPendingAction == CAccount::PENDING_REPLACE && account->m_pPending) {
-            *account = *account->m_pPending;
-            account->m_pPending.reset();
-            account->m_nPendingAction = CAccount::PENDING_NONE;
-        } else if (account->m_nPendingAction == CAccount::PENDING_DELETE) {
-            remove = true;
-        }
-    }
-    if (remove) {
+    if (std::unique_ptr<CAccount> removed = ApplyPendingEdit(m_host.GetAccounts(), *account)) {
         // Records of the account outlive it; they must not point at it.
         for (auto& record : m_host.GetErrors())
-            if (record->m_pAccount == account) record->m_pAccount = nullptr;
-        m_host.GetAccounts().Detach(account).reset();
+            if (record->m_pAccount == removed.get()) record->m_pAccount = nullptr;
     }
     RefreshAndNotify();
 }
