@@ -4,6 +4,7 @@
 
 #include "framework/ResourceChain.h"
 #include "postling/engine/AccountEdits.h"
+#include "postling/engine/CheckThread.h"
 #include "postling/engine/Socket.h"
 #include "postling/model/Clock.h"
 #include "postling/model/ProfileStore.h"
@@ -175,7 +176,7 @@ void CPostlingApp::EndChecks() {
         m_checkContext.m_passwordAnswered.Set();
         Sleep(20);
     }
-    for (auto& account : m_accounts) account->CollectThread();
+    for (auto& account : m_accounts) CollectCheckThread(*account);
 }
 
 int CPostlingApp::ExitInstance() {

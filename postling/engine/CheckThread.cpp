@@ -57,28 +57,28 @@ void CheckThreadBody(CAccount& account) {
 
 }  // namespace
 
-bool CAccount::StartCheck() {
+bool StartCheck(CAccount& account) {
     // The thread of the previous check must have been collected first: its
     // handle is what the main frame waits for when that thread has ended.
-    if (IsBusy()) return false;
+    if (account.IsBusy()) return false;
     try {
-        m_pThread = std::make_unique<CheckThread>([this] { CheckThreadBody(*this); });
+        account.m_pThread = std::make_unique<CheckThread>([&account] { CheckThreadBody(account); });
     } catch (const std::exception&) {  // no thread, or no memory for it
-        m_pThread.reset();
+        account.m_pThread.reset();
         return false;
     }
-    m_bChecking = 1;
-    m_timeCheckStarted = CurrentTime();
-    m_timeCheckFinished = kTimeInvalid;
-    ComputeNextCheck(m_timeCheckStarted.load());
-    m_pThread->Resume();
+    account.m_bChecking = 1;
+    account.m_timeCheckStarted = CurrentTime();
+    account.m_timeCheckFinished = kTimeInvalid;
+    account.ComputeNextCheck(account.m_timeCheckStarted.load());
+    account.m_pThread->Resume();
     return true;
 }
 
-bool CAccount::CollectThread() {
-    if (!m_pThread) return false;
-    m_pThread->Join();
-    m_pThread.reset();
+bool CollectCheckThread(CAccount& account) {
+    if (!account.m_pThread) return false;
+    account.m_pThread->Join();
+    account.m_pThread.reset();
     return true;
 }
 

@@ -30,6 +30,14 @@ private:
 
 class CAccount;
 
+// Starts a check of the account on a thread of its own (user-interface
+// thread). False, and nothing happens, when the account is busy or no
+// thread can be made.
+bool StartCheck(CAccount& account);
+// Waits for the account's ended check thread and forgets it (user-interface
+// thread, on "Checking Thread Exiting"); false when there is none.
+bool CollectCheckThread(CAccount& account);
+
 // One check of the account on the calling thread: the POP3 session, then
 // the merge of what it found into the account's messages (seen flags kept,
 // reactions of the new ones). False when the session failed.

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "lumkit/LumText.h"
+#include "postling/engine/CheckThread.h"
 #include "postling/engine/Tls.h"
 #include "postling/model/ProfileStore.h"
 #include "postling/model/TextFormat.h"

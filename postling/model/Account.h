@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "framework/Object.h"
-#include "postling/engine/CheckThread.h"
 #include "postling/message/Message.h"
 #include "postling/model/Clock.h"
 #include "postling/model/Interval.h"
@@ -36,6 +35,8 @@ struct AccountSettings {
     // upper-case hex digits; empty: none.
     std::string m_strCertificate;
 };
+
+class CheckThread;
 
 class CAccount : public CObject, public AccountSettings {
 public:
@@ -92,16 +93,10 @@ public:
     // its periods forbid it.
     bool MakeDue(TimeValue now);
 
-    // --- Checking (the engine) ---
+    // --- Checking (the engine starts and collects the thread) ---
 
-    // Starts a check on a thread of its own (user-interface thread). False,
-    // and nothing happens, when the account is busy or no thread can be made.
-    bool StartCheck();
-    // Busy from StartCheck until the main frame has collected the thread.
+    // Busy from the start of a check until the main frame has collected its thread.
     bool IsBusy() const;
-    // Waits for the ended thread and forgets it (user-interface thread, on
-    // "Checking Thread Exiting"); false when there is none.
-    bool CollectThread();
     void MarkAllSeen();
 
     // The time-out of every wait: a stored value of 0 or less would make

@@ -13,6 +13,7 @@
 #include "lumkit/LumText.h"
 #include "postling/app/MainWindowClass.h"
 #include "postling/engine/AccountEdits.h"
+#include "postling/engine/CheckThread.h"
 #include "postling/engine/CheckContext.h"
 #include "postling/model/Account.h"
 #include "postling/model/AccountList.h"
@@ -349,7 +350,7 @@ LRESULT CMainFrame::OnMciNotify(WPARAM wParam, LPARAM lParam) {
 }
 
 void CMainFrame::OnThreadExiting(CAccount* account) {
-    account->CollectThread();
+    CollectCheckThread(*account);
     if (account->IsBusy()) {
         RefreshAndNotify();
         return;

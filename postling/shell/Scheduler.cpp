@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "postling/engine/CheckThread.h"
 #include "postling/model/Account.h"
 #include "postling/model/AccountList.h"
 #include "postling/model/ProgramSettings.h"
@@ -119,7 +120,7 @@ bool CScheduler::CanCheckNow(UINT id) const {
     return account && !account->IsBusy();
 }
 
-bool CScheduler::StartCheck(CAccount& account) { return account.StartCheck(); }
+bool CScheduler::StartCheck(CAccount& account) { return ::StartCheck(account); }
 
 bool CScheduler::IsDialupConnected() {
     static const RasApi api;

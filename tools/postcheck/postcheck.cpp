@@ -17,6 +17,7 @@
 #endif
 
 #include "postling/engine/CheckContext.h"
+#include "postling/engine/CheckThread.h"
 #include "postling/engine/QueueSink.h"
 #include "postling/engine/Socket.h"
 #include "postling/engine/Tls.h"

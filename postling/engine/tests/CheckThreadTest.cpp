@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "EngineFixture.h"
+#include "postling/engine/CheckThread.h"
 #include "postling/engine/Pop3Session.h"
 #include "postling/message/Rule.h"
 
@@ -44,11 +45,11 @@ protected:
     void Check(CAccount& account, ScriptedServer& server) {
         server.Start();
         std::size_t before = m_exits;
-        ASSERT_TRUE(account.StartCheck());
+        ASSERT_TRUE(StartCheck(account));
         EXPECT_TRUE(account.IsBusy());
         ASSERT_TRUE(m_sink.WaitFor(QueueSink::kThreadExiting, before + 1, 20000));
         ++m_exits;
-        EXPECT_TRUE(account.CollectThread());
+        EXPECT_TRUE(CollectCheckThread(account));
         EXPECT_FALSE(account.IsBusy());
         EXPECT_TRUE(server.Finish()) << server.Failure();
     }
@@ -125,12 +126,12 @@ TEST_F(CheckThreadTest, TwoAccountsAtOnceReturnTheRunningCountToZero) {
     two.Start();
     auto first = MakeAccount(one);
     auto second = MakeAccount(two);
-    ASSERT_TRUE(first->StartCheck());
-    ASSERT_TRUE(second->StartCheck());
-    EXPECT_FALSE(first->StartCheck());  // never two checks of one account
+    ASSERT_TRUE(StartCheck(*first));
+    ASSERT_TRUE(StartCheck(*second));
+    EXPECT_FALSE(StartCheck(*first));  // never two checks of one account
     ASSERT_TRUE(m_sink.WaitFor(QueueSink::kThreadExiting, 2, 20000));
-    EXPECT_TRUE(first->CollectThread());
-    EXPECT_TRUE(second->CollectThread());
+    EXPECT_TRUE(CollectCheckThread(*first));
+    EXPECT_TRUE(CollectCheckThread(*second));
     EXPECT_EQ(m_context.m_nRunningChecks.load(), 0);
     EXPECT_EQ(first->m_messages.size(), 1u);
     EXPECT_EQ(second->m_messages.size(), 2u);
@@ -145,13 +146,13 @@ TEST_F(CheckThreadTest, AnAccountStaysBusyUntilItsThreadIsCollected) {
     server.Start();
     auto account = MakeAccount(server);
     Pop3Session session(*account);
-    ASSERT_TRUE(account->StartCheck());
+    ASSERT_TRUE(StartCheck(*account));
     ASSERT_TRUE(m_sink.WaitFor(QueueSink::kThreadExiting, 1, 20000));
     EXPECT_EQ(account->m_bChecking.load(), 0);
     EXPECT_TRUE(account->IsBusy());       // ended, not yet collected
-    EXPECT_FALSE(account->StartCheck());  // so the handle cannot be replaced
-    EXPECT_TRUE(account->CollectThread());
-    EXPECT_FALSE(account->CollectThread());
+    EXPECT_FALSE(StartCheck(*account));  // so the handle cannot be replaced
+    EXPECT_TRUE(CollectCheckThread(*account));
+    EXPECT_FALSE(CollectCheckThread(*account));
     EXPECT_TRUE(server.Finish()) << server.Failure();
 }
 
@@ -164,13 +165,13 @@ TEST_F(CheckThreadTest, AStopRequestEndsChecksThatWaitOnTheServer) {
     flood.Start();
     auto quiet = MakeAccount(silent, 600);
     auto endless = MakeAccount(flood, 600);
-    ASSERT_TRUE(quiet->StartCheck());
-    ASSERT_TRUE(endless->StartCheck());
+    ASSERT_TRUE(StartCheck(*quiet));
+    ASSERT_TRUE(StartCheck(*endless));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // both are waiting now
     m_context.m_bStopping = true;
     ASSERT_TRUE(m_sink.WaitFor(QueueSink::kThreadExiting, 2, 20000)) << "a check went on";
-    EXPECT_TRUE(quiet->CollectThread());
-    EXPECT_TRUE(endless->CollectThread());
+    EXPECT_TRUE(CollectCheckThread(*quiet));
+    EXPECT_TRUE(CollectCheckThread(*endless));
     EXPECT_EQ(m_context.m_nRunningChecks.load(), 0);
     EXPECT_TRUE(silent.Finish()) << silent.Failure();
     EXPECT_TRUE(flood.Finish()) << flood.Failure();
@@ -184,12 +185,12 @@ TEST_F(CheckThreadTest, AStopRequestEndsAConnectionThatIsNotAnswered) {
     ASSERT_TRUE(ConnectSocket(filler, loopback, full.Port()));
     auto account = MakeAccount(full, 600);
     Pop3Session session(*account);
-    ASSERT_TRUE(account->StartCheck());
+    ASSERT_TRUE(StartCheck(*account));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the connect is under way
     EXPECT_TRUE(account->IsBusy());
     m_context.m_bStopping = true;
     ASSERT_TRUE(m_sink.WaitFor(QueueSink::kThreadExiting, 1, 20000)) << "the connect went on";
-    EXPECT_TRUE(account->CollectThread());
+    EXPECT_TRUE(CollectCheckThread(*account));
     std::vector<std::unique_ptr<ErrorRecord>> errors = Errors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0]->m_strText.find("127.0.0.1"), std::string::npos);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/tests/win/MessageBoxAnswerer.h"
+#include "postling/engine/CheckThread.h"
 #include "postling/engine/tests/ScriptedServer.h"
 #include "postling/res/resource.h"
 #include "postling/shell/tests/win/FrameTestSupport.h"
@@ -83,7 +84,7 @@ protected:
     void StartCheck(ScriptedServer& server) {
         server.Start();
         account->m_nPort = server.Port();
-        ASSERT_TRUE(account->StartCheck());
+        ASSERT_TRUE(::StartCheck(*account));
     }
 
     bool CheckEnded() {
@@ -177,7 +178,7 @@ TEST_F(PasswordPromptTest, ClosingTheFrameAnswersAnOpenPromptAsCancelled) {
     // The thread is no longer held by the prompt; nobody collects it now.
     ASSERT_TRUE(PumpUntil([&] { return !account->m_bChecking; }));
     EXPECT_EQ(account->m_bPasswordReply, 0);
-    account->CollectThread();
+    CollectCheckThread(*account);
     EXPECT_TRUE(server.Finish()) << server.Failure();
 }
 

@@ -2,6 +2,7 @@
 // or blocked accounts, the blocking tests at most once a tick.
 #include <gtest/gtest.h>
 
+#include "postling/engine/CheckThread.h"
 #include "postling/shell/tests/win/FrameTestSupport.h"
 
 namespace {
@@ -48,7 +49,7 @@ TEST_F(SchedulerTest, ANotCollectedThreadStillCountsAsBusy) {
     a.m_pThread->Resume();
     sched.OnSchedulerTick();
     EXPECT_TRUE(sched.m_started.empty());
-    a.CollectThread();
+    CollectCheckThread(a);
 }
 
 TEST_F(SchedulerTest, AFailedStartLeavesTheAccountDue) {
