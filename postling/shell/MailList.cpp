@@ -26,13 +26,14 @@ namespace {
 
 constexpr UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 
-// The columns' alignment and first width, in CMailListCtrl::Column order.
+// The columns' alignment and first width, in CMailListCtrl::Column order;
+// the times and the account's heading fit whole in this font.
 const struct {
     int format;
     int width;
 } kColumns[CMailListCtrl::kColumnCount] = {
-    {LVCFMT_LEFT, 100}, {LVCFMT_LEFT, 200}, {LVCFMT_CENTER, 100},
-    {LVCFMT_CENTER, 100}, {LVCFMT_LEFT, 100}, {LVCFMT_RIGHT, 80},
+    {LVCFMT_LEFT, 100}, {LVCFMT_LEFT, 200}, {LVCFMT_CENTER, 112},
+    {LVCFMT_CENTER, 112}, {LVCFMT_LEFT, 112}, {LVCFMT_RIGHT, 80},
 };
 
 // The row images by Image, from icons of the resource chain. The read row
@@ -117,6 +118,8 @@ void CMailList::Present() {
 
 bool CMailList::PreCreateWindow(CREATESTRUCTA& cs) {
     if (!CFrameWnd::PreCreateWindow(cs)) return false;
+    LPCSTR icon = MAKEINTRESOURCEA(IDI_NEWMAIL);
+    if (HINSTANCE module = AfxFindResourceHandle(icon, RT_GROUP_ICON)) m_hClassIcon = ::LoadIconA(module, icon);
     cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, nullptr, nullptr, m_hClassIcon);
     // The list has its own edge. Owned by the hidden main frame, the window
     // still needs its own taskbar button to come back from minimised.
@@ -240,10 +243,11 @@ CMessage* CMailList::GetSelectedMessage() {
 void CMailList::RefreshList() {
     WaitCursor wait;
     std::string selectedId, selectedAccount;
-    const CMessage* selected = GetSelectedMessage();
+    const CMessage* selectedCopy = GetSelectedMessage();
+    const bool selected = selectedCopy != nullptr;  // the copy goes below
     if (selected) {
-        selectedId = selected->m_strMessageId;
-        selectedAccount = selected->m_strAccount;
+        selectedId = selectedCopy->m_strMessageId;
+        selectedAccount = selectedCopy->m_strAccount;
     }
 
     // The rows go before the copies they point at.
@@ -260,12 +264,13 @@ void CMailList::RefreshList() {
     }
 
     CRuleBook& rules = m_pOwner->Host().GetRules();
+    const bool anyMarks = rules.GetMarkCount() > 0;
     std::vector<std::string> kept;
     const CMessage* reselect = nullptr;
     bool sameAccount = false;
     m_list.SetItemCount(static_cast<int>(m_messages.size()));
     for (const auto& copy : m_messages) {
-        copy->m_bDeleteMark = rules.HasMark(copy->m_strMessageId) ? 1 : 0;
+        copy->m_bDeleteMark = anyMarks && rules.HasMark(copy->m_strMessageId) ? 1 : 0;
         if (copy->m_bDeleteMark) kept.push_back(copy->m_strMessageId);
         m_list.AddRow(copy.get(), ImageOf(*copy));
         // The same message of the same account, else the first with its identifier.

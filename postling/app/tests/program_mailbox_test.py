@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Postling.exe against a real POP3 server: starts a private Dovecot with the
 demo mailbox (Russian messages in several encodings) and a port that
-accepts no connection, then runs the Windows
+accepts no connection, writes the subjects the messages show, then runs the
+Windows
 test program that drives Postling.exe under Wine on the test display.
 
     program_mailbox_test.py TEST-EXE --wine WINE-RUN --with-xvfb WITH-XVFB
@@ -10,6 +11,7 @@ The test program's GoogleTest report is its result; this script passes on
 its exit status.
 """
 import argparse
+import email.header
 import os
 import socket
 import subprocess
@@ -51,11 +53,19 @@ def main():
             blackhole.bind(("127.0.0.1", 0))
             blackhole.listen(0)
             filler = socket.create_connection(blackhole.getsockname())
+            # The subject each message shows, for the test that deletes one.
+            subjects = os.path.join(tmp, "subjects.txt")
+            with open(subjects, "w", encoding="utf-8") as f:
+                for n, (tag, _, subject) in enumerate(demo_messages.MESSAGES):
+                    decoded = str(email.header.make_header(email.header.decode_header(subject)))
+                    f.write(f"<demo-{tag}@example.ru>\t{decoded}\n")
             env = dict(os.environ,
                        POSTLING_TEST_SILENT_PORT=str(blackhole.getsockname()[1]),
                        POSTLING_TEST_POP3_PORT=str(server.port),
                        POSTLING_TEST_POP3_LOG=windows_path(os.path.join(server.dir, "dovecot.log")),
-                       POSTLING_TEST_MESSAGE_IDS=" ".join(ids))
+                       POSTLING_TEST_MESSAGE_IDS=" ".join(ids),
+                       POSTLING_TEST_SUBJECTS=windows_path(subjects),
+                       POSTLING_TEST_MAILDIR=windows_path(os.path.dirname(server.maildir("alice"))))
             try:
                 return subprocess.run([args.with_xvfb, args.wine, args.test_exe], env=env).returncode
             finally:

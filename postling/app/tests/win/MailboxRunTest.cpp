@@ -1,18 +1,23 @@
 // The program against a real POP3 server: it checks at start, shows the tip
 // for new mail, saves the seen Message-IDs at exit, and a copy started later
 // (here by "/RESTART:") reads them back. "/PAUSE" holds the first check
-// until the user resumes.
+// until the user resumes. A message marked in the message list and
+// "Удалить отмеченные" leaves the mailbox at once.
 //
 // Run by program_mailbox_test.py, which starts the server and passes:
 //   POSTLING_TEST_POP3_PORT   its loopback port
 //   POSTLING_TEST_POP3_LOG    its log file (a Windows path)
 //   POSTLING_TEST_MESSAGE_IDS the Message-IDs in the mailbox, blank-separated
 //   POSTLING_TEST_SILENT_PORT a loopback port whose connections never complete
+//   POSTLING_TEST_SUBJECTS    a file of "Message-ID<TAB>subject" lines (UTF-8)
+//   POSTLING_TEST_MAILDIR     the user's maildir (a Windows path)
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -81,6 +86,66 @@ bool WaitForTip(DWORD processId, DWORD timeoutMs) {
         SleepPumping(100);
     }
     return TipShown(processId);
+}
+
+// The Message-IDs of the messages in the maildir (new and cur).
+std::set<std::string> MaildirIds(const std::string& maildir) {
+    std::set<std::string> ids;
+    for (const char* sub : {"\\new\\", "\\cur\\"}) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((maildir + sub + "*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            std::ifstream file(maildir + sub + found.cFileName);
+            for (std::string line; std::getline(file, line);) {
+                if (line.rfind("Message-ID:", 0) != 0) continue;
+                std::string id = line.substr(11);
+                id.erase(0, id.find_first_not_of(' '));
+                id.erase(id.find_last_not_of("\r ") + 1);
+                ids.insert(id);
+                break;
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    return ids;
+}
+
+// "Message-ID<TAB>subject" lines, the subjects turned into code page 1251.
+std::map<std::string, std::string> SubjectIds(const std::string& path) {
+    std::map<std::string, std::string> bySubject;
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        const std::string utf8 = line.substr(tab + 1);
+        wchar_t wide[512] = {};
+        MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 512);
+        char ansi[512] = {};
+        WideCharToMultiByte(1251, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
+        bySubject[ansi] = line.substr(0, tab);
+    }
+    return bySubject;
+}
+
+// The text of a list-view cell of another process, through a buffer in
+// that process.
+std::string RemoteCell(HANDLE process, HWND list, int row, int column) {
+    constexpr SIZE_T kText = 512;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT, PAGE_READWRITE));
+    if (!remote) return "<no memory>";
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = remote + sizeof(LVITEMA);
+    item.cchTextMax = static_cast<int>(kText);
+    char text[kText] = {};
+    if (WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+        SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote)) >= 0)
+        ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kText - 1, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return text;
 }
 
 class MailboxRun : public ::testing::Test {
@@ -267,4 +332,58 @@ TEST_F(MailboxRun, ARestartIsNotHeldUpByACheckThatCannotConnect) {
     EXPECT_EQ(first.ExitCode(), 0u);
     ASSERT_NE(secondFrame, nullptr) << "the new copy gave up";
     EndProgram(second, secondFrame, WM_CLOSE);
+}
+
+// Last: it changes the mailbox the other tests share.
+TEST_F(MailboxRun, AMessageMarkedInTheListIsDeletedFromTheServerAtOnce) {
+    const std::string maildir = Env("POSTLING_TEST_MAILDIR");
+    const auto subjects = SubjectIds(Env("POSTLING_TEST_SUBJECTS"));
+    ASSERT_FALSE(maildir.empty());
+    ASSERT_EQ(MaildirIds(maildir), mailboxIds);
+    int sessions = CompletedSessions();
+    ChildProcess program;
+    HWND frame = StartAndWaitForTip(program);
+    ASSERT_NE(frame, nullptr) << "no tip after the first check";
+    ASSERT_TRUE(WaitForSessions(sessions + 1, 5000));
+
+    // "Письма..." of the tray menu.
+    PostMessageA(frame, WM_COMMAND, 32773, 0);
+    HWND window = nullptr;
+    for (DWORD waited = 0; !window && waited < 10000; waited += 100) {
+        SleepPumping(100);
+        window = FindWindowOf(program.pi.dwProcessId, [](HWND w) {
+            wchar_t text[128] = {};
+            GetWindowTextW(w, text, 128);
+            return IsWindowVisible(w) && std::wstring(text) == L"V&S Post Sentry - Список писем";
+        });
+    }
+    ASSERT_NE(window, nullptr) << "the message list did not open";
+    HWND list = GetDlgItem(window, 59648);
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), static_cast<LRESULT>(mailboxIds.size()));
+
+    // The first row, marked with Del, then "Удалить отмеченные".
+    PostMessageA(list, WM_KEYDOWN, VK_HOME, 1);
+    PostMessageA(list, WM_KEYUP, VK_HOME, 0xC0000001);
+    SleepPumping(300);
+    ASSERT_EQ(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+    const std::string subject = RemoteCell(program.pi.hProcess, list, 0, 1);
+    ASSERT_EQ(subjects.count(subject), 1u) << subject;
+    const std::string marked = subjects.at(subject);
+    PostMessageA(list, WM_KEYDOWN, VK_DELETE, 1);
+    PostMessageA(list, WM_KEYUP, VK_DELETE, 0xC0000001);
+    SleepPumping(300);
+    PostMessageA(window, WM_COMMAND, 32790, 0);
+
+    // One more session, which deletes exactly that message; the list
+    // follows after the check.
+    ASSERT_TRUE(WaitForSessions(sessions + 2, 30000)) << "no check after the deletion";
+    std::set<std::string> expected = mailboxIds;
+    expected.erase(marked);
+    EXPECT_EQ(MaildirIds(maildir), expected);
+    for (DWORD waited = 0; waited < 5000; waited += 100) {
+        if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == static_cast<LRESULT>(expected.size())) break;
+        SleepPumping(100);
+    }
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), static_cast<LRESULT>(expected.size()));
+    EndProgram(program, frame, WM_COMMAND, kExitCommand);
 }

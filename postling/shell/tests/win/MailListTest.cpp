@@ -394,6 +394,8 @@ TEST_F(MailListTest, RowsShowEveryMessageWithItsIconsTitlesAndTexts) {
     GetWindowTextA(window, title, sizeof title);
     EXPECT_EQ(std::string(title), "V&S Post Sentry - " + Cp1251("Список писем"));
     EXPECT_EQ(GetWindow(window, GW_OWNER), frame->m_hWnd);
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON)),
+              LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_NEWMAIL)));
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_EQ(GetFocus(), list);
     // The command again brings the same window.
@@ -441,7 +443,7 @@ TEST_F(MailListTest, RowsShowEveryMessageWithItsIconsTitlesAndTexts) {
     ClickHeader(5);
     EXPECT_EQ(Column(5), (std::vector<std::string>{"1.19 Mb", "17.8 Kb", "2.34 Kb", "999 b."}));
     if (const char* hold = std::getenv("MAILLIST_TEST_HOLD_MS")) {
-        SetWindowPos(window, nullptr, 20, 20, 760, 300, SWP_NOZORDER);
+        SetWindowPos(window, nullptr, 20, 20, 800, 300, SWP_NOZORDER);
         Pump(static_cast<DWORD>(std::atoi(hold)));
     }
 }
