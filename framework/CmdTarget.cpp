@@ -1,5 +1,7 @@
 #include "CmdTarget.h"
 
+#include "WinApp.h"
+
 // ---- CCmdUI ----
 
 CCmdUI::~CCmdUI() = default;
@@ -100,7 +102,13 @@ CCmdTarget::~CCmdTarget() = default;
 bool CCmdTarget::OnCmdMsg(UINT id, CmdAction action, CCmdUI* ui) {
     const MsgKind kind = action == CmdAction::Update ? MsgKind::Update : MsgKind::Command;
     const MessageMapEntry* entry = AfxFindMessageEntry(GetMessageMap(), kind, 0, id);
-    if (!entry) return false;
+    if (!entry) {
+        // The application's help commands reach it from every target that
+        // has no handler of its own (dialogs have no routing of their own).
+        CWinApp* app = AfxGetApp();
+        const bool appHelp = id == ID_HELP_FINDER || id == ID_HELP_INDEX || id == ID_DEFAULT_HELP;
+        return appHelp && app && app != this && app->OnCmdMsg(id, action, ui);
+    }
     if (action == CmdAction::Probe) return true;
     if (action == CmdAction::Update && !ui) return true;
     MsgCall call = {WM_COMMAND, id, 0, id, ui, 0};

@@ -39,6 +39,9 @@ const MessageMapEntry CFrameWnd::messageEntries[] = {
     On::Message<&CFrameWnd::OnQueryEndSession>(WM_QUERYENDSESSION),
     On::Message<&CFrameWnd::OnEndSession>(WM_ENDSESSION),
     On::Message<&CFrameWnd::OnHelpPromptAddr>(WM_HELPPROMPTADDR),
+    On::Message<&CFrameWnd::OnHelpInfo>(WM_HELP),
+    On::Command<&CFrameWnd::OnHelp>(ID_HELP),
+    On::Command<&CFrameWnd::OnContextHelp>(ID_CONTEXT_HELP),
     On::Message<&CFrameWnd::OnSize>(WM_SIZE),
     On::Message<&CFrameWnd::OnIdleUpdateFrame>(WM_IDLEUPDATECMDUI),
     On::Message<&CFrameWnd::OnSetMessageString>(WM_SETMESSAGESTRING),
@@ -116,6 +119,12 @@ bool CFrameWnd::PreTranslateMessage(MSG* msg) {
 }
 
 bool CFrameWnd::OnCmdMsg(UINT id, CmdAction action, CCmdUI* ui) {
+    if (m_bHelpMode && action == CmdAction::Execute) {
+        // A command chosen in the help mode asks for its help instead.
+        m_dwHelpModeContext = HID_BASE_COMMAND + id;
+        m_bHelpMode = false;
+        return true;
+    }
     if (CWnd::OnCmdMsg(id, action, ui)) return true;
     CWinApp* app = AfxGetApp();
     return app && app->OnCmdMsg(id, action, ui);
@@ -137,6 +146,95 @@ LRESULT CFrameWnd::OnEndSession(WPARAM wParam, LPARAM) {
 LRESULT CFrameWnd::OnHelpPromptAddr(WPARAM, LPARAM) {
     CWinApp* app = AfxGetApp();
     return app ? reinterpret_cast<LRESULT>(&app->m_dwPromptContext) : 0;
+}
+
+void CFrameWnd::OnHelp() {
+    CWinApp* app = AfxGetApp();
+    if (!app) return;
+    if (app->m_dwPromptContext) app->WinHelp(app->m_dwPromptContext, HELP_CONTEXT);
+    else if (m_nIDResource) app->WinHelp(HID_BASE_RESOURCE + m_nIDResource, HELP_CONTEXT);
+}
+
+LRESULT CFrameWnd::OnHelpInfo(WPARAM, LPARAM) {
+    // The F1 that came with Shift+F1 does not count in the help mode.
+    if (!m_bHelpMode) OnHelp();
+    return TRUE;
+}
+
+void CFrameWnd::OnContextHelp() {
+    if (m_bHelpMode || !m_hWnd) return;
+    CWinApp* app = AfxGetApp();
+    HCURSOR cursor = LoadCursorA(nullptr, IDC_HELP);
+    m_bHelpMode = true;
+    m_dwHelpModeContext = 0;
+    ::SetCapture(m_hWnd);
+    ::SetCursor(cursor);
+    MSG msg;
+    while (m_bHelpMode) {
+        if (::GetCapture() != m_hWnd) break;  // another window took the mouse
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (!ProcessHelpMsg(msg, cursor)) break;
+    }
+    const bool stillMine = ::GetCapture() == m_hWnd;
+    m_bHelpMode = false;
+    if (stillMine) ::ReleaseCapture();
+    const DWORD context = m_dwHelpModeContext;
+    m_dwHelpModeContext = 0;
+    if (context && app) app->WinHelp(context, HELP_CONTEXT);
+}
+
+bool CFrameWnd::ProcessHelpMsg(MSG& msg, HCURSOR cursor) {
+    switch (msg.message) {
+    case WM_LBUTTONDOWN:
+    case WM_NCLBUTTONDOWN: {
+        HWND hit = WindowFromPoint(msg.pt);
+        if (hit && (hit == m_hWnd || ::IsChild(m_hWnd, hit))) m_dwHelpModeContext = HelpHitTest(hit, msg.pt);
+        return false;
+    }
+    case WM_RBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        return false;
+    case WM_KEYDOWN:
+        if (msg.wParam == VK_ESCAPE) return false;
+        return true;  // keys do nothing here; system keys (the menu) go on below
+    case WM_KEYUP:
+    case WM_CHAR:
+        return true;
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_NCLBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+    case WM_MOUSEWHEEL:
+        ::SetCursor(cursor);
+        return true;
+    default:
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        return m_bHelpMode;
+    }
+}
+
+DWORD CFrameWnd::HelpHitTest(HWND window, POINT screenPoint) const {
+    for (HWND current = window; current; current = ::GetParent(current)) {
+        POINT client = screenPoint;
+        ::ScreenToClient(current, &client);
+        if (const LRESULT answer = ::SendMessageA(current, WM_HELPHITTEST, 0, MAKELPARAM(client.x, client.y)))
+            return static_cast<DWORD>(answer);
+        CWnd* wnd = FromHandlePermanent(current);
+        if (wnd && wnd->IsKindOf(&CControlBar::classCControlBar)) {
+            const UINT command = static_cast<const CControlBar*>(wnd)->HitTestCommand(client);
+            if (command != ID_SEPARATOR) return HID_BASE_COMMAND + command;
+        }
+        if (current == m_hWnd) break;
+    }
+    return m_nIDResource ? HID_BASE_RESOURCE + m_nIDResource : 0;
 }
 
 void CFrameWnd::OnClose() {

@@ -100,6 +100,18 @@ public:
     // The status text of command `id`: its string's text before "\n".
     virtual void GetMessageString(UINT id, std::string& text) const;
 
+    // ---- Help ----
+    // ID_CONTEXT_HELP: the help mode. The cursor becomes the help cursor
+    // and the frame takes the mouse; the next click on the frame or one of
+    // its windows ends the mode and asks the application's WinHelp for
+    // HELP_CONTEXT: a bar's item (a toolbar button) or a command chosen from
+    // the menu gives HID_BASE_COMMAND + its command; a window that answers
+    // WM_HELPHITTEST gives that; anything else the frame's resource,
+    // HID_BASE_RESOURCE + the LoadFrame identifier. Esc, the right button,
+    // a click outside the frame or the loss of the mouse ends it without help.
+    void OnContextHelp();
+    bool IsInHelpMode() const { return m_bHelpMode; }
+
     const MessageMap* GetMessageMap() const override;
     static const MessageMap messageMap;
     static const MessageMapEntry messageEntries[];
@@ -123,6 +135,10 @@ protected:
     LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
     // WM_HELPPROMPTADDR: the address of the application's help-context word.
     LRESULT OnHelpPromptAddr(WPARAM wParam, LPARAM lParam);
+    // ID_HELP, and F1 (WM_HELP) in the frame: the help of the message box
+    // being shown (the help-context word), else the frame's resource.
+    void OnHelp();
+    LRESULT OnHelpInfo(WPARAM wParam, LPARAM lParam);
 
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
     // A pending layout, then the base's update of the child controls.
@@ -153,7 +169,14 @@ private:
     void AddControlBar(CControlBar* bar);
     void RemoveControlBar(CControlBar* bar);
 
+    // One message of the help mode; false ends the mode.
+    bool ProcessHelpMsg(MSG& msg, HCURSOR cursor);
+    // The help ID of the frame's window `window` at the screen point.
+    DWORD HelpHitTest(HWND window, POINT screenPoint) const;
+
     std::vector<CControlBar*> m_bars;
+    bool m_bHelpMode = false;
+    DWORD m_dwHelpModeContext = 0;
     DWORD m_dwDockStyle = 0;
     bool m_bLayoutPending = false;
     bool m_bInLayout = false;

@@ -55,6 +55,9 @@ const CRuntimeClass* CWinApp::GetRuntimeClass() const { return &classCWinApp; }
 
 const MessageMapEntry CWinApp::messageEntries[] = {
     On::Command<&CWinApp::OnAppExit>(ID_APP_EXIT),
+    On::Command<&CWinApp::OnHelpFinder>(ID_HELP_FINDER),
+    On::Command<&CWinApp::OnHelpIndex>(ID_HELP_INDEX),
+    On::Command<&CWinApp::OnHelpIndex>(ID_DEFAULT_HELP),
     On::End(),
 };
 const MessageMap CWinApp::messageMap = {&CCmdTarget::messageMap, CWinApp::messageEntries};
@@ -62,6 +65,10 @@ const MessageMap CWinApp::messageMap = {&CCmdTarget::messageMap, CWinApp::messag
 const MessageMap* CWinApp::GetMessageMap() const { return &messageMap; }
 
 bool CWinApp::WinHelp(DWORD_PTR, UINT) { return false; }
+
+void CWinApp::OnHelpFinder() { WinHelp(0, HELP_FINDER); }
+
+void CWinApp::OnHelpIndex() { WinHelp(0, HELP_INDEX); }
 
 CWinApp::CWinApp(const char* appName) {
     if (appName) m_strAppName = appName;

@@ -17,7 +17,13 @@ class CWnd;
 
 // Asks a window for the address of its help-context word (a DWORD*), or 0.
 constexpr UINT WM_HELPPROMPTADDR = 0x0376;
-// The framework's base of prompt help IDs.
+// Asks a window in the help mode for the help ID at the point (lParam,
+// client coordinates); 0 when it has none of its own.
+constexpr UINT WM_HELPHITTEST = 0x0366;
+// The framework's bases of help IDs: commands (menu items, toolbar
+// buttons), resources (dialogs, frames) and prompts (message boxes).
+constexpr DWORD HID_BASE_COMMAND = 0x10000;
+constexpr DWORD HID_BASE_RESOURCE = 0x20000;
 constexpr DWORD HID_BASE_PROMPT = 0x30000;
 
 // The command line, one argument at a time. A switch is an argument that
@@ -63,6 +69,11 @@ public:
 
     // ID_APP_EXIT: closes the main window.
     void OnAppExit();
+    // The help commands, which reach the application from every frame and
+    // dialog: ID_HELP_FINDER opens the help's contents (HELP_FINDER),
+    // ID_HELP_INDEX and ID_DEFAULT_HELP its index (HELP_INDEX).
+    void OnHelpFinder();
+    void OnHelpIndex();
 
     // Help: opens the help file at `data` (a context or a command's data)
     // with the WinHelp command `command`. The framework's own does nothing

@@ -13,6 +13,8 @@ constexpr UINT kWhatIsThisItem = 1;
 constexpr char kWhatIsThis[] = "\xD7\xF2\xEE \xFD\xF2\xEE \xF2\xE0\xEA\xEE\xE5?";  // "Что это такое?" in 1251
 constexpr UINT kHhDisplayTextPopup = 14;
 constexpr UINT kStaticId = 0xFFFF;
+// The text popups inside the compiled help file.
+constexpr char kTextPopupFile[] = "cshelp.txt";
 
 using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
 
@@ -53,7 +55,9 @@ void ShowTextPopup(HWND control, const std::string& helpFile) {
     popup.clrForeground = GetSysColor(COLOR_WINDOWTEXT);
     popup.clrBackground = GetSysColor(COLOR_WINDOW);
     popup.rcMargins = {-1, -1, -1, -1};
-    LumHtmlHelp(control, helpFile.c_str(), kHhDisplayTextPopup, reinterpret_cast<DWORD_PTR>(&popup));
+    // A text popup's ID names a topic of the compiled file's popup text file.
+    const std::string file = helpFile + "::/" + kTextPopupFile;
+    LumHtmlHelp(control, file.c_str(), kHhDisplayTextPopup, reinterpret_cast<DWORD_PTR>(&popup));
 }
 
 }  // namespace

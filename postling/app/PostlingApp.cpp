@@ -104,9 +104,12 @@ bool CPostlingApp::InitInstance() {
     LanguageChoice language = StartLanguage(m_languages, m_settings, m_strHelpFilePath);
     m_strHelpFilePath = language.strHelpFile;
     m_bHtmlHelp = language.bHtmlHelp ? TRUE : FALSE;
-    // Help is not built yet: HTML help is not initialised, so there is no
-    // cookie (language.bInitHtmlHelp says when it would be).
+    // The built-in help file: HTML Help is initialised now and ended at exit.
     m_dwHtmlHelpCookie = 0;
+    if (language.bInitHtmlHelp) {
+        m_htmlHelp.Call(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&m_dwHtmlHelpCookie));
+        m_bHtmlHelpInitialized = true;
+    }
 
     // 7. Windows Sockets 1.1.
     if (!StartSockets()) {
@@ -156,6 +159,13 @@ bool CPostlingApp::InitInstance() {
 
     // 17. Start paused.
     if (info.m_bPause) frame->SendMessage(WM_COMMAND, ID_PAUSE, 0);
+
+    // 18. A start by the user with no account to check: the settings sheet
+    // on its accounts page, where the first one is added.
+    if (m_accounts.IsEmpty() && !info.m_bAutoStart) {
+        frame->OnSettings();
+        if (frame->m_pSettings) frame->m_pSettings->ShowAccountsPage();
+    }
     return true;
 }
 
@@ -201,8 +211,10 @@ int CPostlingApp::ExitInstance() {
 
     m_accounts.RemoveAll();
     m_errors.clear();
-    // The multimedia devices close with the sounds. HTML help: not built yet.
+    // The multimedia devices close with the sounds.
     m_pSounds.reset();
+    if (m_bHtmlHelpInitialized) m_htmlHelp.Call(nullptr, nullptr, HH_UNINITIALIZE, m_dwHtmlHelpCookie);
+    m_bHtmlHelpInitialized = false;
 
     if (m_bSocketsStarted) StopSockets();
     m_bSocketsStarted = false;
@@ -224,6 +236,31 @@ bool CPostlingApp::SaveAllModified() {
         if (frame->m_pSettings) frame->m_pSettings->Close();
     }
     return true;
+}
+
+bool CPostlingApp::WinHelp(DWORD_PTR data, UINT command) {
+    UINT htmlCommand = 0;
+    DWORD_PTR htmlData = 0;
+    if (!m_bHtmlHelp || !MapWinHelpRequest(command, data, &htmlCommand, &htmlData))
+        return CWinApp::WinHelp(data, command);
+    HWND caller = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    const std::string file = HelpFileWithWindow(m_strHelpFilePath);
+    // The window type is defined again whenever HTML Help does not know it:
+    // the answer is null, or -1 (HH_GET_WIN_TYPE's error value). The
+    // control writes the address of its structure here; Wine's copies the
+    // whole structure, so the place has room for that too.
+    union {
+        HH_WINTYPE* address;
+        HH_WINTYPE copy;
+    } known = {};
+    const HWND answer = m_htmlHelp.Call(caller, file.c_str(), HH_GET_WIN_TYPE, reinterpret_cast<DWORD_PTR>(&known));
+    if (!answer || answer == reinterpret_cast<HWND>(-1)) {
+        HH_WINTYPE type;
+        FillHelpWindowType(type, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        m_htmlHelp.Call(caller, m_strHelpFilePath.c_str(), HH_SET_WIN_TYPE, reinterpret_cast<DWORD_PTR>(&type));
+    }
+    m_htmlHelp.Call(caller, file.c_str(), htmlCommand, htmlData);
+    return m_htmlHelp.Available();
 }
 
 void CPostlingApp::PlaySoundEvent(SoundEvent event) {

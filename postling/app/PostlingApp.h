@@ -12,6 +12,7 @@
 
 #include "framework/WinApp.h"
 #include "postling/app/CommandLine.h"
+#include "postling/app/HtmlHelp.h"
 #include "postling/app/Language.h"
 #include "postling/engine/CheckContext.h"
 #include "postling/message/RuleBook.h"
@@ -40,6 +41,10 @@ public:
     // The modeless windows (the About box, the second-start notice, the
     // exit confirmation and the errors window) get the system close command.
     bool SaveAllModified() override;
+    // With compiled HTML help, the request goes to HTML Help in the
+    // program's own window type (HtmlHelp.h); otherwise, and for commands
+    // HTML Help has no counterpart for, to the framework's WinHelp.
+    bool WinHelp(DWORD_PTR data, UINT command = HELP_CONTEXT) override;
 
     // ShellHost.
     CAccountList& GetAccounts() override { return m_accounts; }
@@ -86,6 +91,9 @@ private:
     void ShowMessage(UINT id, UINT type);
 
     std::unique_ptr<RegistryProfileStore> m_profile;
+    CHtmlHelpLoader m_htmlHelp;
+    // HH_INITIALIZE ran; exit then ends it with the cookie.
+    bool m_bHtmlHelpInitialized = false;
     bool m_bSocketsStarted = false;
     bool m_bContextSet = false;
     // The exit steps ran (at the session's end the loop may still go on).
