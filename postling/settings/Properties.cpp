@@ -52,6 +52,13 @@ bool CProperties::Open() {
     std::string title;
     AfxLoadString(IDS_PROPERTIES_TITLE, title);
     SetWindowText(title.c_str());
+    // In the middle of the work area: it has no owner to be placed over.
+    RECT work = {}, rect = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    ::GetWindowRect(m_hWnd, &rect);
+    ::SetWindowPos(m_hWnd, nullptr, work.left + (work.right - work.left - (rect.right - rect.left)) / 2,
+                 work.top + (work.bottom - work.top - (rect.bottom - rect.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return true;
 }
 
@@ -70,6 +77,8 @@ void CProperties::AddRuleFromMessage(const CMessage& message, int kind) {
     SetActivePage(&m_page2);
     m_page2.AddRuleFromMessage(message, kind);
 }
+
+void CProperties::ShowAccountsPage() { SetActivePage(&m_page1); }
 
 void CProperties::Close() {
     if (m_hWnd) DestroyWindow();

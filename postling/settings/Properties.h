@@ -31,6 +31,7 @@ public:
     void Activate() override;
     bool IsChildDialogActive() const override;
     void AddRuleFromMessage(const CMessage& message, int kind) override;
+    void ShowAccountsPage() override;
     void Close() override;
 
     // Called once the window is gone, before the object deletes itself.

@@ -18,6 +18,8 @@ public:
     // Makes the rules page current and adds a rule from the message there:
     // kind 0 by its sender, 1 by its subject.
     virtual void AddRuleFromMessage(const CMessage& message, int kind) = 0;
+    // Makes the accounts page current (a first start has none to check).
+    virtual void ShowAccountsPage() = 0;
     // Closes the sheet as its close button does (its edits are dropped).
     virtual void Close() = 0;
 };
