@@ -30,6 +30,9 @@ struct HhPopup {
     RECT rcMargins;
     LPCSTR pszFont;
 };
+// 52 bytes in a 32-bit program, 72 in a 64-bit one: the control checks the
+// size its own build expects.
+static_assert(sizeof(void*) != 4 || sizeof(HhPopup) == 52, "HH_POPUP is 52 bytes on Win32");
 
 std::string HelpFile() {
     CWinApp* app = AfxGetApp();
@@ -48,7 +51,7 @@ void ShowTextPopup(HWND control, const std::string& helpFile) {
     RECT rect;
     GetWindowRect(control, &rect);
     HhPopup popup = {};
-    popup.cbStruct = 52;
+    popup.cbStruct = sizeof popup;
     popup.idString = static_cast<UINT>(GetDlgCtrlID(control));
     popup.pt.x = (rect.left + rect.right) / 2;
     popup.pt.y = rect.bottom;
