@@ -79,3 +79,11 @@ const MemoryProfileStore::Value* MemoryProfileStore::Find(const std::string& sec
     auto value = it->second.find(Key(entry));
     return value == it->second.end() ? nullptr : &value->second;
 }
+
+std::map<std::string, MemoryProfileStore::Value> MemoryProfileStore::Dump() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    std::map<std::string, Value> values;
+    for (const auto& section : m_sections)
+        for (const auto& value : section.second) values[section.first + '\x01' + value.first] = value.second;
+    return values;
+}

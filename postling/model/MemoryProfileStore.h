@@ -25,6 +25,8 @@ public:
     // For tests: does the section exist, and how many values does it hold.
     bool HasSection(const std::string& section) const;
     std::size_t ValueCount(const std::string& section) const;
+    // Every value, as "SECTION\x01ENTRY" (upper-cased) to its value, in order.
+    std::map<std::string, Value> Dump() const;
 
 private:
     using Section = std::map<std::string, Value>;  // by upper-cased value name
