@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr int kMaxPort = 32000;
+// Every TCP port (the old limit of 32,000 shut out servers on higher ports).
+constexpr int kMaxPort = 65535;
 constexpr int kPlainPort = 110;
 
 std::string ItemText(HWND window, int id) {

@@ -387,3 +387,85 @@ TEST_F(MailboxRun, AMessageMarkedInTheListIsDeletedFromTheServerAtOnce) {
     EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), static_cast<LRESULT>(expected.size()));
     EndProgram(program, frame, WM_COMMAND, kExitCommand);
 }
+
+namespace {
+
+// The visible dialog of that process with exactly this title.
+HWND WaitForDialogOf(DWORD processId, const wchar_t* title, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+        HWND found = FindWindowOf(processId, [title](HWND w) {
+            wchar_t text[128] = {};
+            GetWindowTextW(w, text, 128);
+            return IsWindowVisible(w) && std::wstring(text) == title;
+        });
+        if (found) return found;
+        SleepPumping(100);
+    }
+    return nullptr;
+}
+
+// Types into another process's edit box as a user does: all selected, then
+// the characters.
+void TypeInto(HWND edit, const std::string& text) {
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    PostMessageA(edit, WM_CHAR, VK_BACK, 1);
+    for (char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+    SleepPumping(150);
+}
+
+std::string AccountValue(const char* name) {
+    char value[256] = {};
+    DWORD size = sizeof value - 1;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kAccountKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+    RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    return value;
+}
+
+}  // namespace
+
+// A new user: the first start with no account opens the settings on the
+// accounts page; the account typed into the account sheet is stored at
+// once and checked at once, on the server's port whatever its number.
+TEST_F(MailboxRun, AFirstStartLeadsToTheAccountsAndTheAccountAddedThereIsChecked) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kProgramKey);
+    const int sessions = CompletedSessions();
+    ChildProcess program;
+    HWND frame = StartProgram(program);
+    ASSERT_NE(frame, nullptr);
+    const DWORD id = program.pi.dwProcessId;
+    HWND sheet = WaitForDialogOf(id, L"Настройки V&S Post Sentry", 20000);
+    ASSERT_NE(sheet, nullptr) << "no settings sheet at the first start";
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    HWND accounts = GetDlgItem(page, 1002);
+    ASSERT_NE(accounts, nullptr) << "the accounts page is not the current page";
+
+    PostMessageA(accounts, WM_KEYDOWN, VK_INSERT, 0x00520001);
+    HWND account = WaitForDialogOf(id, L"Добавление", 10000);
+    ASSERT_NE(account, nullptr) << "Insert opened no account sheet";
+    HWND connection = reinterpret_cast<HWND>(SendMessageA(account, PSM_GETCURRENTPAGEHWND, 0, 0));
+    TypeInto(GetDlgItem(connection, 1005), "127.0.0.1");
+    TypeInto(GetDlgItem(connection, 1012), "alice");
+    TypeInto(GetDlgItem(connection, 1013), "s3cret");
+    TypeInto(GetDlgItem(connection, 1007), port);
+    PostMessageA(GetDlgItem(account, IDOK), BM_CLICK, 0, 0);
+    for (DWORD waited = 0; IsWindow(account) && waited < 10000; waited += 100) SleepPumping(100);
+    if (IsWindow(account)) {
+        HWND box = FindWindowOf(id, [](HWND w) { return IsWindowVisible(w) && GetDlgItem(w, 0xFFFF) != nullptr; });
+        wchar_t said[512] = {};
+        if (box) GetWindowTextW(GetDlgItem(box, 0xFFFF), said, 512);
+        char shown[512] = {};
+        WideCharToMultiByte(CP_UTF8, 0, said, -1, shown, sizeof shown, nullptr, nullptr);
+        FAIL() << "the account sheet refused the values: " << shown;
+    }
+    EXPECT_EQ(SendMessageA(accounts, LVM_GETITEMCOUNT, 0, 0), 1);
+    PostMessageA(GetDlgItem(sheet, IDOK), BM_CLICK, 0, 0);
+
+    // Stored at once, named after server and user, and checked at once.
+    ASSERT_TRUE(WaitForSessions(sessions + 1, 30000)) << "the new account was not checked";
+    EXPECT_EQ(AccountValue("Name"), "127.0.0.1 (alice)");
+    EXPECT_EQ(AccountValue("Server"), "127.0.0.1");
+    EXPECT_EQ(AccountValue("User"), "alice");
+    EndProgram(program, frame, WM_COMMAND, kExitCommand);
+}
