@@ -380,23 +380,7 @@ def bmp_entry(rows):
 def write_bmp8(path, draw, size=32, background=(192, 192, 192)):
     """A 256-colour picture over silver, which the program maps to the
     button face; half-transparent edges become background or colour."""
-    c = Canvas(size)
-    draw(c)
-    q = lambda v: min(255, (v + 25) // 51 * 51)
-    pixels = [[(q(r), q(g), q(b)) if a >= 128 else background for (r, g, b, a) in row] for row in c.pixels()]
-    palette = [background]
-    for row in pixels:
-        for colour in row:
-            if colour not in palette:
-                palette.append(colour)
-    index = {colour: i for i, colour in enumerate(palette)}
-    stride = (size + 3) // 4 * 4
-    data = b"".join(bytes(index[p] for p in row) + bytes(stride - size) for row in reversed(pixels))
-    colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette) + bytes(4 * (256 - len(palette)))
-    info = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 8, 0, len(data), 2835, 2835, 256, 0)
-    offset = 14 + len(info) + len(colours)
-    with open(path, "wb") as f:
-        f.write(struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset) + info + colours + data)
+    write_strip8(path, [draw], width=size, height=size, background=background)
 
 
 def write_ico(path, draw):

@@ -8,12 +8,11 @@ Deterministic: the same files on every run.
     gen_settings_icons.py OUTDIR
 """
 import os
-import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gen_icons  # noqa: E402
-from gen_icons import Canvas, polygon, write_ico  # noqa: E402
+from gen_icons import Canvas, polygon, write_ico, write_strip8 as write_strip  # noqa: E402
 
 FACE = (250, 250, 244, 1)
 RIM = (52, 84, 140, 1)
@@ -125,37 +124,6 @@ def button_account_add(c):
     polygon(c, [(0.04, 0.96), (0.10, 0.62), (0.36, 0.52), (0.62, 0.62), (0.66, 0.96)], RIM)
     c.rect(0.74, 0.48, 0.86, 0.96, GREEN)
     c.rect(0.56, 0.66, 0.98, 0.78, GREEN)
-
-
-def write_strip(path, draws, width=16, height=15, background=(192, 192, 192)):
-    """Images `width` x `height` side by side, drawn on a square canvas and
-    cut to `height` rows, quantised to a 256-colour bitmap over silver."""
-    images = []
-    for draw in draws:
-        c = Canvas(width)
-        draw(c)
-        images.append(c.pixels()[:height])
-    q = lambda v: min(255, (v + 25) // 51 * 51)
-    rows = []
-    for y in range(height):
-        row = []
-        for image in images:
-            row += [(q(r), q(g), q(b)) if a >= 128 else background for (r, g, b, a) in image[y]]
-        rows.append(row)
-    total = width * len(draws)
-    palette = [background]
-    for row in rows:
-        for colour in row:
-            if colour not in palette:
-                palette.append(colour)
-    index = {colour: i for i, colour in enumerate(palette)}
-    stride = (total + 3) // 4 * 4
-    data = b"".join(bytes(index[p] for p in row) + bytes(stride - total) for row in reversed(rows))
-    colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette) + bytes(4 * (256 - len(palette)))
-    info = struct.pack("<IiiHHIIiiII", 40, total, height, 1, 8, 0, len(data), 2835, 2835, 256, 0)
-    offset = 14 + len(info) + len(colours)
-    with open(path, "wb") as f:
-        f.write(struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset) + info + colours + data)
 
 
 def main(outdir):
