@@ -30,20 +30,14 @@
 #include "postling/model/RegistryProfileStore.h"
 #include "postling/res/resource.h"
 #include "postling/settings/PropertiesPage2.h"
+#include "postling/settings/tests/win/UiDriver.h"
 #include "postling/shell/Sounds.h"
 
 namespace {
 
-std::string Cp1251(const char* utf8) {
-    const int wideSize = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideSize), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], wideSize);
-    const int size = WideCharToMultiByte(1251, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(1251, 0, wide.c_str(), -1, &out[0], size, nullptr, nullptr);
-    out.resize(static_cast<size_t>(size) - 1);
-    return out;
-}
+using ui_driver::Cp1251;
+using ui_driver::Text;
+using ui_driver::WaitGone;
 
 const std::string kSheetTitle = Cp1251("Настройки");
 const std::string kSender = Cp1251("Отправитель:");
@@ -80,17 +74,6 @@ void OnPageThread(std::function<void()> work) {
 // ---- What the driver does and sees ----
 
 void Settle() { Sleep(200); }
-
-std::string Text(HWND window) {
-    char buffer[512] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-bool WaitGone(HWND window) {
-    for (int i = 0; i < 500 && IsWindow(window); ++i) Sleep(10);
-    return !IsWindow(window);
-}
 
 std::string Cell(HWND list, int row, int column) {
     char buffer[256] = {};
