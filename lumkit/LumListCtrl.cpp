@@ -15,6 +15,7 @@ namespace {
 constexpr UINT kAscendingBitmap = 130;
 constexpr UINT kDescendingBitmap = 131;
 constexpr char kSection[] = "Settings";
+constexpr long kMaxColumnWidth = 4096;
 constexpr int kTextMax = 256;  // 255 characters and the terminator
 
 // The hourglass until the end of the scope.
@@ -255,20 +256,27 @@ void CLumListCtrl::LoadColumns() {
         int width;
         int order;
     };
+    // strtol, unlike atoi, is defined past int's range. A width past any
+    // screen hides the other columns: it counts as missing, as a negative one.
+    const auto number = [](const std::string& field) {
+        const long n = std::strtol(field.c_str(), nullptr, 10);
+        return static_cast<int>(std::clamp<long>(n, -kMaxColumnWidth - 1, kMaxColumnWidth + 1));
+    };
     std::vector<Record> records;
     const int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < columns; ++i) {
         const std::string width = Field(widths, i);
         const std::string position = orders ? Field(order, i) : std::string();
-        records.push_back({i, width.empty() ? -1 : std::atoi(width.c_str()),
-                           position.empty() ? 255 : std::atoi(position.c_str())});
+        const int cx = width.empty() ? -1 : number(width);
+        records.push_back({i, cx > kMaxColumnWidth ? -1 : cx, position.empty() ? 255 : number(position)});
     }
     if (orders) {
         std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
             return a.order != b.order ? a.order < b.order : a.width < b.width;
         });
-        for (size_t j = 0; j < records.size(); ++j)
-            if (records[j].order > static_cast<int>(j)) records[j].order = static_cast<int>(j);
+        // Each column its place in the sorted sequence: positions stay a
+        // permutation whatever was stored.
+        for (size_t j = 0; j < records.size(); ++j) records[j].order = static_cast<int>(j);
     }
     for (const Record& record : records) {
         LVCOLUMNA column = {};

@@ -92,6 +92,8 @@ bool CAccount::Load(int number) {
     // A value this program does not know never means plain text.
     const std::int32_t security = profile.GetInt(key, "Security", m_nSecurity);
     m_nSecurity = security == SECURITY_NONE || security == SECURITY_STLS ? security : SECURITY_TLS;
+    // No connection is made to a port outside 1..65535: the usual port instead.
+    if (m_nPort < 1 || m_nPort > 65535) m_nPort = m_nSecurity == SECURITY_TLS ? kTlsPort : 110;
     m_strCertificate = NormalizeFingerprint(profile.GetString(key, "Certificate", m_strCertificate));
 
     // A list is read only when its bit is set; a set bit without periods is cleared.

@@ -18,6 +18,9 @@ void ProgramSettings::LoadLanguage() {
 void ProgramSettings::Load() {
     ProfileStore& profile = Profile();
     m_strMailer = profile.GetString(kSection, "Mailer", std::string());
+    // A path, at most MAX_PATH - 1 characters as the sheet takes it: longer
+    // is no program's path.
+    if (m_strMailer.size() > 259) m_strMailer.clear();
     m_dwOptions = static_cast<std::uint32_t>(profile.GetInt(kSection, "Options", 0));
     m_nErrorSaveTime = profile.GetInt(kSection, "Error Save Time", 0);
     m_nSilentSoundDuration = profile.GetInt(kSection, "Silent Sound Duration", 10);

@@ -143,8 +143,13 @@ LRESULT CMailList::OnCreate(WPARAM, LPARAM) {
     rect.right = profileInt(kPlacementSection, "Righr", rect.right);
     rect.top = profileInt(kPlacementSection, "Top", rect.top);
     rect.bottom = profileInt(kPlacementSection, "Bottom", rect.bottom);
-    // A stored rectangle without area would make the window vanish.
-    if (rect.right > rect.left && rect.bottom > rect.top) placement.rcNormalPosition = rect;
+    // A stored rectangle without area, larger than the screens or on none
+    // of them would put the window out of reach.
+    const long long width = static_cast<long long>(rect.right) - rect.left;
+    const long long height = static_cast<long long>(rect.bottom) - rect.top;
+    if (width > 0 && height > 0 && width <= GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
+        height <= GetSystemMetrics(SM_CYVIRTUALSCREEN) && MonitorFromRect(&rect, MONITOR_DEFAULTTONULL))
+        placement.rcNormalPosition = rect;
     placement.showCmd = SW_HIDE;
     placement.flags = 0;
     SetWindowPlacement(m_hWnd, &placement);
