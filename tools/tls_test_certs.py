@@ -17,6 +17,7 @@ import sys
 from cryptography import x509
 from cryptography.hazmat.primitives import hashes, serialization
 from cryptography.hazmat.primitives.asymmetric import ec
+from cryptography.hazmat.primitives.asymmetric.utils import decode_dss_signature
 from cryptography.x509.oid import NameOID
 
 
@@ -25,10 +26,21 @@ def _name(common):
                       x509.NameAttribute(NameOID.COMMON_NAME, common)])
 
 
+def sign(builder, key):
+    """Signs with ECDSA until both halves of the signature are full length.
+    Wine's chain engine joins r and s without padding, so a signature with a
+    half below 2^248 (about one in 128) fails its check there."""
+    while True:
+        cert = builder.sign(key, hashes.SHA256())
+        r, s = decode_dss_signature(cert.signature)
+        if r.bit_length() > 248 and s.bit_length() > 248:
+            return cert
+
+
 def make_ca(common):
     key = ec.generate_private_key(ec.SECP256R1())
     now = datetime.datetime.now(datetime.timezone.utc)
-    cert = (x509.CertificateBuilder()
+    builder = (x509.CertificateBuilder()
             .subject_name(_name(common)).issuer_name(_name(common))
             .public_key(key.public_key()).serial_number(x509.random_serial_number())
             .not_valid_before(now - datetime.timedelta(days=1))
@@ -38,15 +50,14 @@ def make_ca(common):
                                          content_commitment=False, key_encipherment=False,
                                          data_encipherment=False, key_agreement=False,
                                          encipher_only=False, decipher_only=False), critical=True)
-            .add_extension(x509.SubjectKeyIdentifier.from_public_key(key.public_key()), critical=False)
-            .sign(key, hashes.SHA256()))
-    return key, cert
+            .add_extension(x509.SubjectKeyIdentifier.from_public_key(key.public_key()), critical=False))
+    return key, sign(builder, key)
 
 
 def make_leaf(ca_key, ca_cert, host, not_before, not_after):
     key = ec.generate_private_key(ec.SECP256R1())
     names = [x509.DNSName(host)]
-    cert = (x509.CertificateBuilder()
+    builder = (x509.CertificateBuilder()
             .subject_name(_name(host)).issuer_name(ca_cert.subject)
             .public_key(key.public_key()).serial_number(x509.random_serial_number())
             .not_valid_before(not_before).not_valid_after(not_after)
@@ -54,9 +65,8 @@ def make_leaf(ca_key, ca_cert, host, not_before, not_after):
             .add_extension(x509.BasicConstraints(ca=False, path_length=None), critical=True)
             .add_extension(x509.ExtendedKeyUsage([x509.oid.ExtendedKeyUsageOID.SERVER_AUTH]), critical=False)
             .add_extension(x509.AuthorityKeyIdentifier.from_issuer_public_key(ca_key.public_key()),
-                           critical=False)
-            .sign(ca_key, hashes.SHA256()))
-    return key, cert
+                           critical=False))
+    return key, sign(builder, ca_key)
 
 
 def write(directory, name, key, cert):

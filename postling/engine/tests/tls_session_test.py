@@ -48,15 +48,15 @@ def write_ip_certificate(directory):
             f.write(ca_cert.public_bytes(encoding))
     key = ec.generate_private_key(ec.SECP256R1())
     now = datetime.datetime.now(datetime.timezone.utc)
-    cert = (x509.CertificateBuilder()
+    builder = (x509.CertificateBuilder()
             .subject_name(tls_test_certs._name("127.0.0.1")).issuer_name(ca_cert.subject)
             .public_key(key.public_key()).serial_number(x509.random_serial_number())
             .not_valid_before(now - datetime.timedelta(days=1)).not_valid_after(now + datetime.timedelta(days=30))
             .add_extension(x509.SubjectAlternativeName([x509.IPAddress(ipaddress.ip_address("127.0.0.1"))]),
                            critical=False)
             .add_extension(x509.BasicConstraints(ca=False, path_length=None), critical=True)
-            .add_extension(x509.ExtendedKeyUsage([x509.oid.ExtendedKeyUsageOID.SERVER_AUTH]), critical=False)
-            .sign(ca_key, hashes.SHA256()))
+            .add_extension(x509.ExtendedKeyUsage([x509.oid.ExtendedKeyUsageOID.SERVER_AUTH]), critical=False))
+    cert = tls_test_certs.sign(builder, ca_key)
     tls_test_certs.write(directory, "ipsan", key, cert)
 
 

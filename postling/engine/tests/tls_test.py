@@ -72,7 +72,7 @@ class Certificates:
             f.write(ca_cert.public_bytes(serialization.Encoding.DER))
         key = ec.generate_private_key(ec.SECP256R1())
         now = datetime.datetime.now(datetime.timezone.utc)
-        leaf = (x509.CertificateBuilder()
+        builder = (x509.CertificateBuilder()
                 .subject_name(x509.Name([x509.NameAttribute(x509.NameOID.COMMON_NAME, "127.0.0.1")]))
                 .issuer_name(ca_cert.subject).public_key(key.public_key())
                 .serial_number(x509.random_serial_number())
@@ -82,8 +82,8 @@ class Certificates:
                                critical=False)
                 .add_extension(x509.BasicConstraints(ca=False, path_length=None), critical=True)
                 .add_extension(x509.ExtendedKeyUsage([x509.oid.ExtendedKeyUsageOID.SERVER_AUTH]),
-                               critical=False)
-                .sign(ca_key, hashes.SHA256()))
+                               critical=False))
+        leaf = tls_test_certs.sign(builder, ca_key)
         tls_test_certs.write(directory, "ip", key, leaf)
         # Both CAs, for OpenSSL.
         with open(self.path("ca.pem"), "rb") as f:
