@@ -87,8 +87,12 @@ bool CAccount::Load(int number) {
     m_strPassword = profile.GetString(key, "Password", m_strPassword);
     m_nProtocol = profile.GetInt(key, "Protocol", m_nProtocol);
     m_nPort = profile.GetInt(key, "Port", m_nPort);
+    // A time-out or interval no one would choose (a silent server waited on
+    // for years, a check every second) gives way to the usual one.
     m_nTimeOut = profile.GetInt(key, "Time Out", m_nTimeOut);
+    if (m_nTimeOut < 1 || m_nTimeOut > kMaxTimeOut) m_nTimeOut = 60;
     m_nInterval = profile.GetInt(key, "Interval", m_nInterval);
+    if (m_nInterval < kMinInterval || m_nInterval > kMaxInterval) m_nInterval = 600;
     // A value this program does not know never means plain text.
     const std::int32_t security = profile.GetInt(key, "Security", m_nSecurity);
     m_nSecurity = security == SECURITY_NONE || security == SECURITY_STLS ? security : SECURITY_TLS;

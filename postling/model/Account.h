@@ -59,6 +59,8 @@ public:
     // The shortest interval the schedule uses: a stored interval below it
     // would have the account checked back to back.
     static constexpr std::int32_t kMinInterval = 10;
+    static constexpr std::int32_t kMaxInterval = 7 * 24 * 3600;  // longest interval kept on load
+    static constexpr std::int32_t kMaxTimeOut = 3600;            // longest time-out kept on load
 
     using MessageList = std::vector<std::unique_ptr<CMessage>>;
 

@@ -1,5 +1,7 @@
 #include "ProgramSettings.h"
 
+#include <algorithm>
+
 #include "postling/model/ProfileStore.h"
 #include "postling/model/SystemLanguage.h"
 
@@ -22,8 +24,10 @@ void ProgramSettings::Load() {
     // is no program's path.
     if (m_strMailer.size() > 259) m_strMailer.clear();
     m_dwOptions = static_cast<std::uint32_t>(profile.GetInt(kSection, "Options", 0));
-    m_nErrorSaveTime = profile.GetInt(kSection, "Error Save Time", 0);
-    m_nSilentSoundDuration = profile.GetInt(kSection, "Silent Sound Duration", 10);
+    // Numbers outside what the dialogs accept are brought to their nearest end.
+    m_nErrorSaveTime = std::clamp(profile.GetInt(kSection, "Error Save Time", 0), 0, kMaxErrorSaveTime);
+    m_nSilentSoundDuration =
+        std::clamp(profile.GetInt(kSection, "Silent Sound Duration", 10), 0, kMaxSilentSoundDuration);
 }
 
 void ProgramSettings::Save() const {

@@ -16,6 +16,8 @@ constexpr std::uint32_t OPT_MUTE_ON_MENU = 0x10;           // the tray menu stop
 class ProgramSettings {
 public:
     static const char kSection[];  // "Settings"
+    static constexpr std::int32_t kMaxErrorSaveTime = 99;         // hours
+    static constexpr std::int32_t kMaxSilentSoundDuration = 999;  // seconds
 
     // Until loading: no mail program, no option bits, zero for both numbers,
     // and the system's language.
@@ -25,7 +27,8 @@ public:
     // id gives the system's language.
     void LoadLanguage();
     // "Mailer", "Options", "Error Save Time" and "Silent Sound Duration",
-    // read late in start-up; missing values take their defaults.
+    // read late in start-up; missing values take their defaults, numbers
+    // outside 0..their maximum the nearest end.
     void Load();
     // All five values, in the order "Mailer", "Options", "Error Save Time",
     // "Silent Sound Duration", "Language".

@@ -17,7 +17,6 @@
 namespace {
 
 constexpr UINT kLowOptionBits = OPT_DIALUP_ONLY | OPT_EXIT_WITHOUT_DIALUP | OPT_SKIP_WHEN_MAILER_RUNS | OPT_CONFIRM_EXIT;
-constexpr int kMaxErrorSaveTime = 99;
 constexpr char kDefaultLanguageText[] = "(Default: Russian) (LANGID:0x419, CP:1251)";
 constexpr std::uint16_t kRussian = 0x419;
 
@@ -106,7 +105,7 @@ void CPropertiesPage3::DoDataExchange(CDataExchange* dx) {
     DDX_CheckFlag(dx, IDC_GENERAL_SKIP_WHEN_MAILER_RUNS, m_dwOptions, OPT_SKIP_WHEN_MAILER_RUNS);
     DDX_CheckFlag(dx, IDC_GENERAL_CONFIRM_EXIT, m_dwOptions, OPT_CONFIRM_EXIT);
     DDX_NumberSpin32(dx, IDC_GENERAL_ERROR_TIME, IDC_GENERAL_ERROR_TIME_SPIN, m_nErrorSaveTime, 0, 0,
-                     kMaxErrorSaveTime, 1);
+                     ProgramSettings::kMaxErrorSaveTime, 1);
 }
 
 void CPropertiesPage3::FillLanguages() {

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int kColumnWidth = 150;
-constexpr int kMaxSilentDuration = 999;
 constexpr int kButtonPicture = 16;  // the play and stop pictures are square
 
 // The controls of each kind that are enabled only for it (0: none).
@@ -155,7 +154,7 @@ void CSoundSchemeDlg::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, IDC_SOUND_EVENTS, m_list);
     DDX_CheckFlag(dx, IDC_SOUND_MUTE_ON_MENU, m_dwOptions, OPT_MUTE_ON_MENU);
     DDX_NumberSpin32(dx, IDC_SOUND_SILENT_DURATION, IDC_SOUND_SILENT_SPIN, m_nSilentDuration, 0, 0,
-                     kMaxSilentDuration, 1);
+                     ProgramSettings::kMaxSilentSoundDuration, 1);
 }
 
 void CSoundSchemeDlg::OnOK() {

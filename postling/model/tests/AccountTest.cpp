@@ -102,6 +102,36 @@ TEST_F(AccountTest, SecurityAndAcceptedCertificate) {
     }
 }
 
+TEST_F(AccountTest, StoredNumbersOutsideTheirRangesGiveWayToTheUsualOnes) {
+    struct Case {
+        const char* entry;
+        std::int32_t stored;
+        std::int32_t CAccount::*member;
+        std::int32_t want;
+    } cases[] = {
+        {"Time Out", 1, &CAccount::m_nTimeOut, 1},
+        {"Time Out", 3600, &CAccount::m_nTimeOut, 3600},
+        {"Time Out", 0, &CAccount::m_nTimeOut, 60},
+        {"Time Out", -5, &CAccount::m_nTimeOut, 60},
+        {"Time Out", 3601, &CAccount::m_nTimeOut, 60},
+        {"Time Out", 0x7fffffff, &CAccount::m_nTimeOut, 60},
+        {"Interval", 10, &CAccount::m_nInterval, 10},
+        {"Interval", 86400, &CAccount::m_nInterval, 86400},
+        {"Interval", 9, &CAccount::m_nInterval, 600},
+        {"Interval", -600, &CAccount::m_nInterval, 600},
+        {"Interval", 7 * 86400 + 1, &CAccount::m_nInterval, 600},
+        {"Port", 0, &CAccount::m_nPort, 110},
+        {"Port", 65536, &CAccount::m_nPort, 110},
+    };
+    for (const Case& c : cases) {
+        Named("Numbers")->Save(0);
+        m_store->WriteInt(kKey0, c.entry, c.stored);
+        CAccount loaded;
+        ASSERT_TRUE(loaded.Load(0));
+        EXPECT_EQ(loaded.*c.member, c.want) << c.entry << " " << c.stored;
+    }
+}
+
 TEST_F(AccountTest, PeriodBitsAndTheirSubkeys) {
     CAccount account;
     account.m_strName = "A";

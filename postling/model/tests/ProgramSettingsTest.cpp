@@ -32,3 +32,22 @@ TEST_F(ModelTest, ProgramSettingsFromAFreshProfileAndBack) {
     EXPECT_EQ(loaded.m_wLanguage, 0x0407);
     SetSystemLanguageForTesting(std::nullopt);
 }
+
+TEST_F(ModelTest, StoredNumbersAreBroughtIntoWhatTheDialogsAccept) {
+    struct Case {
+        std::int32_t stored;
+        std::int32_t errorSaveTime;
+        std::int32_t silentDuration;
+    } cases[] = {
+        {0, 0, 0}, {99, 99, 99}, {100, 99, 100}, {999, 99, 999}, {1000, 99, 999},
+        {-1, 0, 0}, {-0x7fffffff - 1, 0, 0}, {0x7fffffff, 99, 999},
+    };
+    for (const Case& c : cases) {
+        m_store->WriteInt("Settings", "Error Save Time", c.stored);
+        m_store->WriteInt("Settings", "Silent Sound Duration", c.stored);
+        ProgramSettings settings;
+        settings.Load();
+        EXPECT_EQ(settings.m_nErrorSaveTime, c.errorSaveTime) << c.stored;
+        EXPECT_EQ(settings.m_nSilentSoundDuration, c.silentDuration) << c.stored;
+    }
+}
