@@ -2,6 +2,7 @@
 """Build the program's compiled help file from postling/help.
 
     build_help.py --help-dir DIR --res-dir DIR --stage DIR --out FILE.chm [--chmcmd PATH]
+                  [--compare DIR]
 
 Each topic file names the context numbers it serves in a meta tag,
 
@@ -13,6 +14,14 @@ N, command N and message N open their topics (the program takes the low 16
 bits of the framework's help IDs). The build fails when a dialog of
 postling/res/*.rc has no topic, when two topics claim one number, or when a
 symbol is unknown.
+
+The help directory holds one project file (*.hhp); its Language option
+(0x419 Russian, 0x409 English) sets the code page of the project, the
+topics and the text popups, and each topic's charset meta tag must name it.
+With --compare the build also fails unless the help of DIR, another
+language of the same help, has the same topic files, the same context
+numbers in every topic and the same text popup ids, so that dialog N opens
+topic N in every language.
 
 chmcmd keeps one context per topic file and writes its context table (#IVB)
 with the project folder's absolute path in front of every file name, which
@@ -48,6 +57,10 @@ CONTROL_KEYWORDS = {
     "CONTROL", "PUSHBUTTON", "DEFPUSHBUTTON", "PUSHBOX", "GROUPBOX", "CHECKBOX",
     "AUTOCHECKBOX", "STATE3", "AUTO3STATE", "RADIOBUTTON", "AUTORADIOBUTTON",
 }
+
+
+# Code pages of the help languages, by the project's Language option.
+CODE_PAGES = {0x419: "cp1251", 0x409: "cp1252"}
 
 
 class HelpError(Exception):
@@ -191,46 +204,113 @@ class TopicReader(html.parser.HTMLParser):
             self.title += data
 
 
-def project_files(hhp):
-    """The [FILES] section of the project."""
-    files, section = [], None
-    with open(hhp, encoding="cp1251") as f:
+def project_path(help_dir):
+    """The one project file of the help directory."""
+    names = sorted(n for n in os.listdir(help_dir) if n.lower().endswith(".hhp"))
+    if len(names) != 1:
+        raise HelpError(f"{help_dir}: expected one .hhp project file, found {len(names) or 'none'}")
+    return os.path.join(help_dir, names[0])
+
+
+def project_sections(hhp):
+    """section name -> its lines; read as Latin-1, the names and options
+    being ASCII."""
+    sections, section = {}, None
+    with open(hhp, encoding="latin-1") as f:
         for line in f:
             line = line.strip()
             if line.startswith("["):
                 section = line.upper()
-            elif line and not line.startswith(";") and section == "[FILES]":
-                files.append(line)
-    return files
+                sections.setdefault(section, [])
+            elif line and not line.startswith(";") and section:
+                sections[section].append(line)
+    return sections
+
+
+def project_files(hhp):
+    """The [FILES] section of the project."""
+    return project_sections(hhp).get("[FILES]", [])
+
+
+def project_option(hhp, name):
+    for line in project_sections(hhp).get("[OPTIONS]", []):
+        key, _, value = line.partition("=")
+        if key.strip().lower() == name.lower():
+            return value.strip()
+    return None
+
+
+def code_page(hhp):
+    """The Python codec of the project's language."""
+    language = (project_option(hhp, "Language") or "").split()
+    try:
+        return CODE_PAGES[int(language[0], 0)]
+    except (IndexError, ValueError, KeyError):
+        raise HelpError(f"{hhp}: Language must be one of "
+                        + ", ".join(hex(lcid) for lcid in CODE_PAGES)) from None
+
+
+def topic_contexts(help_dir, ids):
+    """topic file -> the context numbers its help-context tags claim."""
+    hhp = project_path(help_dir)
+    codec = code_page(hhp)
+    charset = "windows-" + codec[2:]
+    topics = {}
+    for name in project_files(hhp):
+        if not name.lower().endswith(".htm"):
+            continue
+        with open(os.path.join(help_dir, name), encoding=codec) as f:
+            reader = TopicReader()
+            reader.feed(f.read())
+        if reader.charset != charset:
+            raise HelpError(f"{name}: the meta charset must be {charset}")
+        numbers = []
+        for token in reader.contexts:
+            if "-" in token[1:]:
+                low, high = token.split("-", 1)
+                numbers += range(resolve(low, ids, name), resolve(high, ids, name) + 1)
+            else:
+                numbers.append(resolve(token, ids, name))
+        topics[name] = numbers
+    return topics
 
 
 def context_map(help_dir, ids):
     """number -> topic file, from the topics' help-context tags."""
     mapping = {}
-    for name in project_files(os.path.join(help_dir, "Postling.hhp")):
-        if not name.lower().endswith(".htm"):
-            continue
-        with open(os.path.join(help_dir, name), encoding="cp1251") as f:
-            reader = TopicReader()
-            reader.feed(f.read())
-        if reader.charset != "windows-1251":
-            raise HelpError(f"{name}: the meta charset must be windows-1251")
-        for token in reader.contexts:
-            if "-" in token[1:]:
-                low, high = token.split("-", 1)
-                numbers = range(resolve(low, ids, name), resolve(high, ids, name) + 1)
-            else:
-                numbers = [resolve(token, ids, name)]
-            for number in numbers:
-                if number in mapping and mapping[number] != name:
-                    raise HelpError(f"context {number} claimed by {mapping[number]} and {name}")
-                mapping[number] = name
+    for name, numbers in topic_contexts(help_dir, ids).items():
+        for number in numbers:
+            if number in mapping and mapping[number] != name:
+                raise HelpError(f"context {number} claimed by {mapping[number]} and {name}")
+            mapping[number] = name
     return mapping
 
 
 def popup_ids(path):
-    with open(path, encoding="cp1251") as f:
+    with open(path, encoding="latin-1") as f:
         return sorted(int(m.group(1), 0) for m in re.finditer(r"^\.topic\s+(\S+)", f.read(), re.M))
+
+
+def compare_languages(reference_dir, help_dir, ids):
+    """Faults where the help of help_dir differs from that of reference_dir
+    in its topic files, the context numbers of a topic or its popup ids."""
+    faults = []
+    theirs, ours = topic_contexts(reference_dir, ids), topic_contexts(help_dir, ids)
+    faults += [f"topic {name} of {reference_dir} is missing from {help_dir}"
+               for name in sorted(set(theirs) - set(ours))]
+    faults += [f"topic {name} of {help_dir} is missing from {reference_dir}"
+               for name in sorted(set(ours) - set(theirs))]
+    for name in sorted(set(theirs) & set(ours)):
+        if sorted(set(theirs[name])) != sorted(set(ours[name])):
+            only_theirs = sorted(set(theirs[name]) - set(ours[name]))
+            only_ours = sorted(set(ours[name]) - set(theirs[name]))
+            faults.append(f"{name}: context numbers differ: only in {reference_dir}: {only_theirs or 'none'}, "
+                          f"only in {help_dir}: {only_ours or 'none'}")
+    popups = {d: set(popup_ids(os.path.join(d, "cshelp.txt"))) for d in (reference_dir, help_dir)}
+    for have, lack in ((reference_dir, help_dir), (help_dir, reference_dir)):
+        faults += [f"popup id {number} of {have}/cshelp.txt is missing from {lack}/cshelp.txt"
+                   for number in sorted(popups[have] - popups[lack])]
+    return faults
 
 
 def check(resources, mapping, popups):
@@ -393,7 +473,7 @@ def chm_files(path, workdir):
     return files
 
 
-def write_context_table(data, files, mapping):
+def write_context_table(data, files, mapping, codec="cp1251"):
     """The file with a context table (#IVB) of `mapping`; the topics' names
     are appended to #STRINGS, whose earlier offsets stay valid."""
     strings = bytearray(files.get("/#STRINGS", b"\0"))
@@ -404,7 +484,7 @@ def write_context_table(data, files, mapping):
             raise HelpError(f"context {context} names {name}, which the file lacks")
         if name not in offsets:
             offsets[name] = len(strings)
-            strings += name.encode("cp1251") + b"\0"
+            strings += name.encode(codec) + b"\0"
         pairs.append(struct.pack("<II", context, offsets[name]))
     ivb = struct.pack("<I", 8 * len(pairs)) + b"".join(pairs)
     chm = ChmFile(data)
@@ -415,16 +495,20 @@ def write_context_table(data, files, mapping):
     return chm.serialize()
 
 
-def write_text(path, text):
-    with open(path, "w", encoding="cp1251", newline="\r\n") as f:
+def write_text(path, text, codec):
+    with open(path, "w", encoding=codec, newline="\r\n") as f:
         f.write(text)
 
 
 def build(args):
     resources = Resources(args.res_dir)
+    hhp = project_path(args.help_dir)
+    codec = code_page(hhp)
     mapping = context_map(args.help_dir, resources.ids)
     popups = popup_ids(os.path.join(args.help_dir, "cshelp.txt"))
     faults, warnings = check(resources, mapping, popups)
+    if args.compare:
+        faults += compare_languages(args.compare, args.help_dir, resources.ids)
     for warning in warnings:
         print(f"build_help: warning: {warning}", file=sys.stderr)
     if faults:
@@ -434,28 +518,28 @@ def build(args):
     if os.path.isdir(stage):
         shutil.rmtree(stage)
     os.makedirs(stage)
-    names = project_files(os.path.join(args.help_dir, "Postling.hhp"))
+    names = project_files(hhp)
     for name in names + ["Contents.hhc", "Index.hhk"]:
         shutil.copy(os.path.join(args.help_dir, name), os.path.join(stage, name))
-    with open(os.path.join(args.help_dir, "Postling.hhp"), encoding="cp1251") as f:
+    with open(hhp, encoding=codec) as f:
         project = f.read().rstrip() + "\n"
     # chmcmd keeps one context per topic file, so its project has none; the
     # complete [ALIAS] and [MAP] go into the staged project for the record,
     # and the context table into the compiled file.
-    write_text(os.path.join(stage, "chmcmd.hhp"), project)
+    write_text(os.path.join(stage, "chmcmd.hhp"), project, codec)
     project += "\n[ALIAS]\n" + "".join(f"IDH_{n}={mapping[n]}\n" for n in sorted(mapping))
     project += "\n[MAP]\n" + "".join(f"#define IDH_{n} {n}\n" for n in sorted(mapping))
-    write_text(os.path.join(stage, "Postling.hhp"), project)
+    write_text(os.path.join(stage, os.path.basename(hhp)), project, codec)
 
     result = subprocess.run([args.chmcmd, "--no-html-scan", "chmcmd.hhp"], cwd=stage,
                             capture_output=True, text=True, errors="replace")
-    compiled = os.path.join(stage, "Postling.chm")
+    compiled = os.path.join(stage, project_option(hhp, "Compiled file") or "")
     if result.returncode != 0 or not os.path.isfile(compiled) or "Error" in result.stdout:
         raise HelpError("chmcmd failed:\n" + result.stdout + result.stderr)
     with open(compiled, "rb") as f:
         data = f.read()
     files = chm_files(compiled, os.path.join(stage, "extracted"))
-    data = write_context_table(data, files, mapping)
+    data = write_context_table(data, files, mapping, codec)
     with open(args.out, "wb") as f:
         f.write(data)
 
@@ -467,6 +551,7 @@ def main():
     parser.add_argument("--stage", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--chmcmd", default="chmcmd")
+    parser.add_argument("--compare", help="help directory of another language to match")
     args = parser.parse_args()
     try:
         build(args)
