@@ -6,11 +6,11 @@
 #include "framework/ResourceChain.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
+#include "lumkit/LumResource.h"
 
 namespace {
 
 constexpr UINT kWhatIsThisItem = 1;
-constexpr char kWhatIsThis[] = "\xD7\xF2\xEE \xFD\xF2\xEE \xF2\xE0\xEA\xEE\xE5?";  // "Что это такое?" in 1251
 constexpr UINT kHhDisplayTextPopup = 14;
 constexpr UINT kStaticId = 0xFFFF;
 // The text popups inside the compiled help file.
@@ -145,7 +145,9 @@ BOOL ShowContextMenuAt(CWnd* window, const LumContextMenus& menus, int x, int y)
     }
     HMENU menu = CreatePopupMenu();
     if (!menu) return FALSE;
-    AppendMenuA(menu, MF_STRING, kWhatIsThisItem, kWhatIsThis);
+    std::string item;
+    AfxLoadString(IDS_LUM_WHAT_IS_THIS, item);
+    AppendMenuA(menu, MF_STRING, kWhatIsThisItem, item.c_str());
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, window->m_hWnd, nullptr));
     DestroyMenu(menu);

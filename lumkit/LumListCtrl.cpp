@@ -1,5 +1,7 @@
 #include "lumkit/LumListCtrl.h"
 
+#include "lumkit/LumResource.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +14,8 @@
 
 namespace {
 
-constexpr UINT kAscendingBitmap = 130;
-constexpr UINT kDescendingBitmap = 131;
+constexpr UINT kAscendingBitmap = IDB_LUM_SORT_ASCENDING;
+constexpr UINT kDescendingBitmap = IDB_LUM_SORT_DESCENDING;
 constexpr char kSection[] = "Settings";
 constexpr long kMaxColumnWidth = 4096;
 constexpr int kTextMax = 256;  // 255 characters and the terminator

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the pictures of the settings dialogs with the shapes of
-gen_icons.py: the check-period icons, and the toolbar strips of the period
+gen_icons.py: the check-period icons, the English module's flag, and the toolbar strips of the period
 list and of the rules page (16 x 15 images side by side, 256 colours over
 silver).
 Deterministic: the same files on every run.
@@ -118,6 +118,20 @@ def icon_russian(c):
     c.rect(0.08, 0.60, 0.92, 0.78, RED)
 
 
+def icon_english(c):
+    """The English language module: the Union flag."""
+    blue, white = (30, 50, 130, 1), (255, 255, 255, 1)
+    c.rect(0.04, 0.18, 0.96, 0.82, gen_icons.OUTLINE)
+    c.rect(0.08, 0.22, 0.92, 0.78, blue)
+    for x0, y0, x1, y1 in ((0.12, 0.26, 0.88, 0.74), (0.12, 0.74, 0.88, 0.26)):
+        c.line(x0, y0, x1, y1, 0.12, white)
+        c.line(x0, y0, x1, y1, 0.04, RED)
+    c.rect(0.41, 0.22, 0.59, 0.78, white)
+    c.rect(0.08, 0.41, 0.92, 0.59, white)
+    c.rect(0.45, 0.22, 0.55, 0.78, RED)
+    c.rect(0.08, 0.45, 0.92, 0.55, RED)
+
+
 def button_account_add(c):
     """Add an account: the account picture with a green plus."""
     c.disc(0.36, 0.30, 0.20, (230, 180, 140, 1))
@@ -132,6 +146,7 @@ def main(outdir):
     write_ico(os.path.join(outdir, "periodlist.ico"), icon_period_list)
     write_ico(os.path.join(outdir, "account.ico"), icon_account)
     write_ico(os.path.join(outdir, "russian.ico"), icon_russian)
+    write_ico(os.path.join(outdir, "english.ico"), icon_english)
     # Toolbar order: properties, add, delete.
     write_strip(os.path.join(outdir, "periodlist.bmp"), [button_properties, button_add, button_delete])
     # The rules page's toolbar order: up, down, add, delete.

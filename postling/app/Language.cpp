@@ -137,7 +137,11 @@ LanguageChoice ChooseLanguage(CLanguageList& languages, std::uint16_t wanted,
             std::setlocale(LC_ALL, kBuiltInLocale);
         // The executable follows the module in the chain.
         AfxSetLanguageModule(choice.pModule->GetModule());
+        // A bare file name is the module's own help beside it: the current
+        // directory of a program started by the system is anywhere.
         choice.strHelpFile = info.szHelpFile;
+        if (choice.strHelpFile.find_first_of("\\/:") == std::string::npos && !choice.strHelpFile.empty())
+            choice.strHelpFile = LanguageDirectory(choice.pModule->GetPath()) + choice.strHelpFile;
         std::size_t dot = choice.strHelpFile.find_last_of('.');
         choice.bHtmlHelp =
             dot != std::string::npos && EqualsIgnoreCase(choice.strHelpFile.substr(dot), ".CHM");

@@ -72,6 +72,7 @@
 #define IDS_TRAY_PAUSED 10056        // tooltip while paused
 #define IDS_TIP_NEW_MAIL 10057       // tip text, "%s" the count text
 #define IDS_MAIL_COUNT 10060         // count nouns, eight lines
+#define IDS_PLURAL_RULE 10102        // how the count nouns are chosen: "one-few-many" or "one-other"
 #define IDS_PAUSE_MENU 12004         // "pause\nresume"
 #define IDS_NEED_USER_NAME 10004     // password prompt validation
 #define IDS_NEED_PASSWORD 10005

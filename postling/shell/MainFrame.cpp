@@ -200,10 +200,16 @@ int CMainFrame::RunningChecks() const { return m_host.GetCheckContext().m_nRunni
 
 std::string CMainFrame::FormatMailCount(int total, int fresh) {
     auto line = [](int index) { return ResSubString(IDS_MAIL_COUNT, index, '\n'); };
+    // Languages with one plural form take it for every count but one.
+    const bool oneOther = LoadStringResource(IDS_PLURAL_RULE) == "one-other";
+    auto noun = [oneOther](int count, const std::string& one, const std::string& few, const std::string& many) {
+        return oneOther ? FormatFixed(count, 0, 0) + ' ' + (count == 1 ? one : many)
+                        : FormatCountWithNoun(count, one, few, many);
+    };
     if (total <= 0) return line(0);
-    std::string text = FormatCountWithNoun(total, line(1), line(2), line(3));
+    std::string text = noun(total, line(1), line(2), line(3));
     text += " (";
-    text += fresh > 0 ? FormatCountWithNoun(fresh, line(4), line(5), line(6)) : line(7);
+    text += fresh > 0 ? noun(fresh, line(4), line(5), line(6)) : line(7);
     text += ")";
     return text;
 }

@@ -7,6 +7,8 @@ test program that drives Postling.exe under Wine on the test display.
 
     program_mailbox_test.py TEST-EXE --wine WINE-RUN --with-xvfb WITH-XVFB
 
+With POSTLING_SHOTS set to a folder, the pictures the test asks for go there.
+
 The test program's GoogleTest report is its result; this script passes on
 its exit status.
 """
@@ -21,6 +23,24 @@ import tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "tools"))
 import demo_messages  # noqa: E402
 from dovecot_harness import Dovecot  # noqa: E402
+
+
+# Answers NAME.ready in the folder $1 with NAME.png of the display, then
+# runs the rest of the arguments.
+SHOOTER = r'''
+dir=$1; shift
+(while :; do
+    for f in "$dir"/*.ready; do
+        [ -e "$f" ] || continue
+        n=$(basename "$f" .ready); sleep 0.5
+        import -window root "$dir/$n.png"; rm -f "$f"; touch "$dir/$n.done"
+    done
+    sleep 0.2
+done) & shooter=$!
+"$@"; status=$?
+kill $shooter
+exit $status
+'''
 
 
 def windows_path(path):
@@ -66,8 +86,15 @@ def main():
                        POSTLING_TEST_MESSAGE_IDS=" ".join(ids),
                        POSTLING_TEST_SUBJECTS=windows_path(subjects),
                        POSTLING_TEST_MAILDIR=windows_path(os.path.dirname(server.maildir("alice"))))
+            command = [args.with_xvfb, args.wine, args.test_exe]
+            shots = os.environ.get("POSTLING_SHOTS")
+            if shots:
+                # Pictures of the display where the test asks for them.
+                os.makedirs(shots, exist_ok=True)
+                env["POSTLING_TEST_SHOT_DIR"] = windows_path(shots)
+                command = [args.with_xvfb, "bash", "-c", SHOOTER, "shoot", shots, args.wine, args.test_exe]
             try:
-                return subprocess.run([args.with_xvfb, args.wine, args.test_exe], env=env).returncode
+                return subprocess.run(command, env=env).returncode
             finally:
                 filler.close()
                 blackhole.close()

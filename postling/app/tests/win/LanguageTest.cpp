@@ -253,7 +253,7 @@ TEST_F(LanguageTest, ChosenModuleOverridesProgramStringsThroughTheChain) {
     EXPECT_EQ(ChainString(10014), "English 10014");
     EXPECT_EQ(ChainString(10015), ExeString(10015));
     EXPECT_NE(CurrentLocale().find("1252"), std::string::npos) << CurrentLocale();
-    EXPECT_EQ(choice.strHelpFile, "english.chm");
+    EXPECT_EQ(choice.strHelpFile, m_folder.Path() + "english.chm");  // beside the module
     EXPECT_TRUE(choice.bHtmlHelp);
     EXPECT_FALSE(choice.bInitHtmlHelp);
 
@@ -276,7 +276,7 @@ TEST_F(LanguageTest, SystemLanguageModuleIsTheSecondChoice) {
     EXPECT_EQ(ChainString(10014), "Deutsch 10014");
     // Its locale is refused by the run time: the built-in one, not "C".
     EXPECT_NE(CurrentLocale().find("1251"), std::string::npos) << CurrentLocale();
-    EXPECT_EQ(choice.strHelpFile, "Deutsch.Hlp");
+    EXPECT_EQ(choice.strHelpFile, m_folder.Path() + "Deutsch.Hlp");
     EXPECT_FALSE(choice.bHtmlHelp);
 }
 

@@ -15,12 +15,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "postling/app/tests/win/ProgramRunner.h"
 
@@ -467,5 +470,149 @@ TEST_F(MailboxRun, AFirstStartLeadsToTheAccountsAndTheAccountAddedThereIsChecked
     EXPECT_EQ(AccountValue("Name"), "127.0.0.1 (alice)");
     EXPECT_EQ(AccountValue("Server"), "127.0.0.1");
     EXPECT_EQ(AccountValue("User"), "alice");
+    EndProgram(program, frame, WM_COMMAND, kExitCommand);
+}
+
+namespace {
+
+// POSTLING_TEST_SHOT_DIR (a Windows path): at the moments worth a look the
+// test writes NAME.ready there and waits for NAME.done, so that the script
+// around it can take a picture of the display.
+void Shot(const char* name) {
+    const std::string dir = Env("POSTLING_TEST_SHOT_DIR");
+    if (dir.empty()) return;
+    const std::string base = dir + "\\" + name;
+    std::ofstream(base + ".ready") << "ready\n";
+    for (DWORD waited = 0; waited < 20000; waited += 100) {
+        if (GetFileAttributesA((base + ".done").c_str()) != INVALID_FILE_ATTRIBUTES) return;
+        SleepPumping(100);
+    }
+}
+
+bool HasCyrillic(const std::wstring& text) {
+    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c >= 0x400 && c <= 0x4FF; });
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+// A string of the English module, up to its first line end.
+std::wstring EnglishString(UINT id) {
+    HMODULE module = LoadLibraryExA((ProgramPath().substr(0, ProgramPath().find_last_of('\\') + 1) + "ZELENG.lng").c_str(),
+                                    nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const wchar_t* text = nullptr;
+    int length = module ? LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0) : 0;
+    std::wstring result = length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : L"";
+    if (module) FreeLibrary(module);
+    return result.substr(0, result.find(L'\n'));
+}
+
+// The visible window of that process that `match` accepts, waited for.
+HWND WaitForWindowOf(DWORD processId, const std::function<bool(HWND)>& match, DWORD timeoutMs = 10000) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+        if (HWND found = FindWindowOf(processId, [&](HWND w) { return IsWindowVisible(w) && match(w); }))
+            return found;
+        SleepPumping(100);
+    }
+    return nullptr;
+}
+
+// The texts of a header control of another process.
+std::vector<std::wstring> RemoteHeaderTexts(HANDLE process, HWND header) {
+    std::vector<std::wstring> texts;
+    constexpr SIZE_T kText = 256;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(HDITEMW) + kText * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    if (!remote) return texts;
+    for (int i = 0, count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); i < count; ++i) {
+        HDITEMW item = {};
+        item.mask = HDI_TEXT;
+        item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(HDITEMW));
+        item.cchTextMax = static_cast<int>(kText);
+        wchar_t text[kText] = {};
+        if (WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+            SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote)))
+            ReadProcessMemory(process, remote + sizeof(HDITEMW), text, (kText - 1) * sizeof(wchar_t), nullptr);
+        texts.push_back(text);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return texts;
+}
+
+}  // namespace
+
+// The English module beside the program and "Language" 0x409: the tip, the
+// tray menu, the message list and the settings sheet speak English; the
+// Russian subjects of the mail are shown as they are.
+TEST_F(MailboxRun, WithTheEnglishModuleTheUserSeesEnglish) {
+    const std::wstring tipTitle = EnglishString(10057);
+    const std::wstring listTitle = EnglishString(10058);
+    const std::wstring settingsTitle = EnglishString(10059);
+    ASSERT_FALSE(tipTitle.empty()) << "no ZELENG.lng beside the program";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kProgramKey) + "\\Settings").c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    SetNumber(key, "Language", 0x409);
+    RegCloseKey(key);
+
+    ChildProcess program;
+    HWND frame = StartProgram(program);
+    ASSERT_NE(frame, nullptr);
+    const DWORD id = program.pi.dwProcessId;
+    HWND tip = WaitForWindowOf(id, [&](HWND w) { return TextOf(w).rfind(tipTitle, 0) == 0; }, 30000);
+    ASSERT_NE(tip, nullptr) << "no English tip after the first check";
+    Shot("en-01-tip");
+
+    // The tray menu: a click on the icon.
+    PostMessageA(frame, RegisterWindowMessageA("Varnek & Soltu Post Sentry: Icon Click Message"), 0, WM_RBUTTONUP);
+    HWND menu = WaitForWindowOf(id, [](HWND w) {
+        char name[32] = {};
+        GetClassNameA(w, name, sizeof name);
+        return std::string(name) == "#32768";
+    });
+    ASSERT_NE(menu, nullptr) << "no tray menu";
+    Shot("en-02-tray-menu");
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(menu, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    for (DWORD waited = 0; IsWindowVisible(menu) && waited < 5000; waited += 100) SleepPumping(100);
+
+    // The message list: English title, columns and menu bar; Russian subjects.
+    PostMessageA(frame, WM_COMMAND, 32773, 0);
+    HWND window = WaitForWindowOf(id, [&](HWND w) { return TextOf(w) == listTitle; });
+    ASSERT_NE(window, nullptr) << "the message list did not open with its English title";
+    HWND list = GetDlgItem(window, 59648);
+    const auto columns = RemoteHeaderTexts(program.pi.hProcess, reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0)));
+    ASSERT_EQ(columns.size(), 6u);
+    for (const std::wstring& column : columns) {
+        EXPECT_FALSE(column.empty());
+        EXPECT_FALSE(HasCyrillic(column));
+    }
+    const auto subjects = SubjectIds(Env("POSTLING_TEST_SUBJECTS"));
+    const std::string subject = RemoteCell(program.pi.hProcess, list, 0, 1);
+    EXPECT_EQ(subjects.count(subject), 1u) << "the subject of the first row: " << subject;
+    Shot("en-03-message-list");
+    PostMessageA(window, WM_CLOSE, 0, 0);
+
+    // The settings sheet: English title, tabs and page texts.
+    PostMessageA(frame, WM_COMMAND, 32771, 0);
+    HWND sheet = WaitForWindowOf(id, [&](HWND w) { return TextOf(w) == settingsTitle; });
+    ASSERT_NE(sheet, nullptr) << "the settings sheet did not open with its English title";
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    ASSERT_NE(page, nullptr);
+    int texts = 0;
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const std::wstring text = TextOf(child);
+        EXPECT_FALSE(HasCyrillic(text)) << GetDlgCtrlID(child);
+        texts += !text.empty();
+    }
+    EXPECT_GT(texts, 0);
+    Shot("en-04-settings");
+    PostMessageA(GetDlgItem(sheet, IDCANCEL), BM_CLICK, 0, 0);
+    for (DWORD waited = 0; IsWindow(sheet) && waited < 5000; waited += 100) SleepPumping(100);
+
     EndProgram(program, frame, WM_COMMAND, kExitCommand);
 }

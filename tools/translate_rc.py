@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""Translate the program's dialogs and menus for a language module.
+
+    translate_rc.py --catalog CATALOG --codepage N --root DIR --out OUT.rc RC
+
+Reads the resource script RC and the scripts it includes from under
+postling/res/ (found below DIR), all in code page 1251, and writes OUT.rc in code
+page N with their dialogs, menus and icons (dialog templates show icons of
+their own module), every literal that holds a Cyrillic letter replaced by its
+translation. Resources without text (bitmaps, toolbars, accelerator tables)
+are left to the program's own module.
+
+CATALOG (UTF-8) holds lines   "literal as the script has it" "translation"
+with # comments. Nothing is written when a Cyrillic literal has no
+translation, when the catalog has an entry no script uses or two entries for
+one literal, or when a translation does not fit the code page.
+"""
+import argparse
+import os
+import re
+import sys
+
+LITERAL = re.compile(r'"((?:[^"\\]|\\.|"")*)"')
+ENTRY = re.compile(r'^\s*' + LITERAL.pattern + r'\s+' + LITERAL.pattern + r'\s*$')
+CYRILLIC = re.compile("[\u0400-\u04ff]")
+# Top-level statements: NAME TYPE ...
+STATEMENT = re.compile(r"^(\w+)\s+(\w+)\b")
+KEPT = {"DIALOG", "DIALOGEX", "MENU", "MENUEX", "ICON"}
+BLOCK_TYPES = {"DIALOG", "DIALOGEX", "MENU", "MENUEX", "TOOLBAR", "ACCELERATORS", "STRINGTABLE",
+               "VERSIONINFO", "RCDATA"}
+
+
+def parse_catalog(path):
+    catalog = {}
+    problems = []
+    with open(path, encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            if not line.strip() or line.lstrip().startswith("#"):
+                continue
+            m = ENTRY.match(line)
+            if not m:
+                problems.append(f"{path}:{number}: expected: \"literal\" \"translation\"")
+            elif m.group(1) in catalog:
+                problems.append(f"{path}:{number}: \"{m.group(1)}\" translated twice")
+            else:
+                catalog[m.group(1)] = (m.group(2), number)
+    return catalog, problems
+
+
+def statements(text):
+    """The script's top-level resource statements as (type, text) pairs."""
+    lines = text.splitlines()
+    i = 0
+    while i < len(lines):
+        m = STATEMENT.match(lines[i])
+        if not m or lines[i].startswith("#"):
+            i += 1
+            continue
+        kind = m.group(2).upper()
+        start = i
+        if kind in BLOCK_TYPES:
+            depth = 0
+            opened = False
+            while i < len(lines):
+                word = lines[i].strip().split("//")[0].strip().upper()
+                if word in ("BEGIN", "{"):
+                    depth += 1
+                    opened = True
+                elif word in ("END", "}"):
+                    depth -= 1
+                i += 1
+                if opened and depth == 0:
+                    break
+        else:
+            i += 1
+        yield kind, "\n".join(lines[start:i])
+
+
+INCLUDE = re.compile(r'^#include\s+"(postling/res/[^"]+\.rc)"', re.M)
+
+
+def scripts_of(path, root):
+    """The script and, in order, the program's scripts it includes."""
+    with open(path, encoding="cp1251") as f:
+        text = f.read()
+    found = [path]
+    for name in INCLUDE.findall(text):
+        found += scripts_of(os.path.join(root, name), root)
+    return found
+
+
+def translate(scripts, catalog):
+    """The kept statements translated, the problems, and the catalog entries used."""
+    out, problems, used = [], [], set()
+    for path in scripts:
+        with open(path, encoding="cp1251") as f:
+            text = f.read()
+        for kind, statement in statements(text):
+            if kind not in KEPT:
+                continue
+
+            def replace(m):
+                literal = m.group(1)
+                if not CYRILLIC.search(literal):
+                    return m.group(0)
+                if literal not in catalog:
+                    problems.append(f"{path}: \"{literal}\" has no translation")
+                    return m.group(0)
+                used.add(literal)
+                return '"' + catalog[literal][0] + '"'
+
+            out.append(f"// {path.rsplit('/', 1)[-1]}\n" + LITERAL.sub(replace, statement))
+    return out, problems, used
+
+
+def main(argv):
+    ap = argparse.ArgumentParser(usage=__doc__)
+    ap.add_argument("--catalog", required=True)
+    ap.add_argument("--codepage", type=int, required=True)
+    ap.add_argument("--root", required=True)
+    ap.add_argument("--out", required=True)
+    ap.add_argument("script")
+    args = ap.parse_args(argv[1:])
+    catalog, problems = parse_catalog(args.catalog)
+    body, more, used = translate(scripts_of(args.script, args.root), catalog)
+    problems += more
+    for literal, (_, number) in sorted(catalog.items(), key=lambda e: e[1][1]):
+        if literal not in used:
+            problems.append(f"{args.catalog}:{number}: \"{literal}\" is used by no script")
+    text = "\n\n".join([f"// Generated by translate_rc.py from {args.catalog.rsplit('/', 1)[-1]}; do not edit.\n"
+                        f"#pragma code_page({args.codepage})"] + body) + "\n"
+    try:
+        data = text.encode(f"cp{args.codepage}")
+    except UnicodeEncodeError as err:
+        problems.append(f"{args.catalog}: a translation is not representable in code page {args.codepage}: "
+                        f"{text[max(0, err.start - 30):err.end + 10]!r}")
+    if problems:
+        sys.exit("\n".join(problems))
+    with open(args.out, "wb") as f:
+        f.write(data)
+
+
+if __name__ == "__main__":
+    main(sys.argv)
