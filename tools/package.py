@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Builds the Windows release: a zip holding the program, its two DLLs, the
-C++ runtime they share, the help file, the melody file and a short readme,
-in one folder named after the version.
+C++ runtime they share, the help file, the melody file, the English
+language module with its help and a short readme, in one folder named after
+the version.
 
     package.py BIN-DIR OUT-DIR      writes OUT-DIR/Postling-<version>-win64.zip
 
@@ -28,6 +29,8 @@ FILES = [
     "libwinpthread-1.dll",
     "Postling.chm",
     "Postling.mus",
+    "ZELENG.lng",
+    "PostlingEN.chm",
 ]
 
 README = """Postling {version}
@@ -46,6 +49,8 @@ Postling следит за почтовыми ящиками POP3 и живёт 
 Чтобы программа запускалась вместе с Windows, положите ярлык на
 Postling.exe в папку автозагрузки.
 Справка: Postling.chm или клавиша F1 в любом окне программы.
+Язык интерфейса и справки (русский или английский) выбирается в окне
+настроек, на странице «Общие».
 Настройки хранятся в реестре, в разделе
 HKEY_CURRENT_USER\\Software\\Razezo Varnek\\Varnek & Soltu Post Sentry.
 
@@ -54,13 +59,15 @@ In English
 Postling watches POP3 mailboxes from the notification area. It fetches only
 the header of each message and, by your rules, blinks its icon, shows a
 popup or the message list, starts your mail program, or deletes unwanted
-mail on the server. Its interface is Russian.
+mail on the server. Its interface and help come in English (ZELENG.lng)
+and Russian: English is chosen at the first start on an English Windows,
+and on the General page of the settings at any time.
 
 Installing: unpack the folder anywhere and run Postling.exe. The first start
 opens the settings: add an account (server, user name, password, and TLS if
 your server offers it). To start it with Windows, put a shortcut to
 Postling.exe into your Startup folder.
-Help: Postling.chm, or F1 in any of its windows (in Russian).
+Help: F1 in any of its windows (PostlingEN.chm; Postling.chm in Russian).
 Settings are kept in the registry under
 HKEY_CURRENT_USER\\Software\\Razezo Varnek\\Varnek & Soltu Post Sentry.
 """
@@ -89,7 +96,7 @@ def main(bin_dir, out_dir):
     with tempfile.TemporaryDirectory() as tmp, zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as archive:
         for name in FILES:
             source = os.path.join(bin_dir, name)
-            if strip and name.endswith((".exe", ".dll")):
+            if strip and name.endswith((".exe", ".dll", ".lng")):
                 copy = os.path.join(tmp, name)
                 shutil.copyfile(source, copy)
                 subprocess.run([strip, "--strip-debug", copy], check=True)
