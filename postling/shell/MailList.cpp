@@ -69,6 +69,7 @@ const MessageMapEntry CMailList::messageEntries[] = {
     On::Message<&CMailList::OnSysCommand>(WM_SYSCOMMAND),
     On::Message<&CMailList::OnSetFocus>(WM_SETFOCUS),
     On::Message<&CMailList::OnContextMenu>(WM_CONTEXTMENU),
+    On::Message<&CMailList::OnNotifyFormat>(WM_NOTIFYFORMAT),
     On::Notify<&CMailList::OnListDoubleClick>(NM_DBLCLK, AFX_IDW_PANE_FIRST),
     On::Command<&CMailList::OnMailer>(ID_MAILLIST_MAILER),
     On::Update<&CMailList::OnUpdateMailer>(ID_MAILLIST_MAILER),
@@ -327,6 +328,13 @@ LRESULT CMailList::OnSysCommand(WPARAM wParam, LPARAM) {
 
 void CMailList::OnSetFocus() {
     if (m_list.m_hWnd) m_list.SetFocus();
+}
+
+// The list asks for its texts in Unicode, so that header texts, decoded
+// into code page 1251, show as they are whatever the system's code page.
+LRESULT CMailList::OnNotifyFormat(WPARAM from, LPARAM command) {
+    if (command == NF_QUERY && ::GetDlgCtrlID(reinterpret_cast<HWND>(from)) == AFX_IDW_PANE_FIRST) return NFR_UNICODE;
+    return Default();
 }
 
 LRESULT CMailList::OnContextMenu(WPARAM, LPARAM lParam) {

@@ -85,6 +85,7 @@ protected:
     LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
     void OnSetFocus();
     LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotifyFormat(WPARAM from, LPARAM command);
     void OnListDoubleClick(NMHDR* header, LRESULT* result);
 
     void OnMailer();

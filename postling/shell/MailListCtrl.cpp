@@ -86,7 +86,11 @@ void CMailListCtrl::OnGetDispInfoW(NMHDR* header, LRESULT* result) {
     const auto* message = reinterpret_cast<const CMessage*>(info->item.lParam);
     if ((info->item.mask & LVIF_TEXT) && message && info->item.pszText && info->item.cchTextMax > 0) {
         const std::string text = CellText(*message, info->item.iSubItem);
-        const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+        // Sender and subject are decoded into code page 1251; the rest is the
+        // system's own text.
+        const int column = info->item.iSubItem;
+        const UINT codePage = column == kSender || column == kSubject ? kHeaderCodePage : CP_ACP;
+        const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
                                                info->item.pszText, info->item.cchTextMax - 1);
         info->item.pszText[length] = L'\0';
     }

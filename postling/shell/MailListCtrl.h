@@ -19,6 +19,7 @@ class CMailListCtrl : public CLumListCtrl {
 public:
     // The columns, in insertion order.
     enum Column { kSender, kSubject, kSent, kReceived, kAccount, kSize, kColumnCount };
+    static constexpr UINT kHeaderCodePage = 1251;  // what header texts are decoded into
 
     // Appends a row for the copy, its texts taken from it on demand.
     int AddRow(CMessage* message, int image);

@@ -424,6 +424,16 @@ TEST_F(MailListTest, RowsShowEveryMessageWithItsIconsTitlesAndTexts) {
     EXPECT_EQ(Cell(greeting, 4), Cp1251("Дом"));
     EXPECT_EQ(Cell(greeting, 5), "999 b.");
     EXPECT_EQ(Cell(RowOf("Выписка по счёту"), 5), "1.19 Mb");
+    // Texts reach the list in Unicode, the header texts from code page 1251
+    // whatever the system's code page is.
+    EXPECT_EQ(SendMessageW(list, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(window), NF_REQUERY), NFR_UNICODE);
+    wchar_t wide[64] = {};
+    LVITEMW cell = {};
+    cell.iSubItem = 1;
+    cell.pszText = wide;
+    cell.cchTextMax = 64;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(greeting), reinterpret_cast<LPARAM>(&cell));
+    EXPECT_EQ(std::wstring(wide), L"\x41F\x440\x438\x432\x435\x442!");  // "Привет!"
     std::tm local = {};
     ASSERT_TRUE(ToLocalTime(1700200000, local));
     char sent[32];
