@@ -126,11 +126,9 @@ def run(args):
                 log("creating an empty Wine prefix")
                 subprocess.run([args.wine, "cmd", "/c", "exit", "0"], env=env, stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-                if os.path.exists(os.path.join(prefix, "user.reg")):
-                    with open(os.path.join(prefix, "user.reg"), encoding="utf-8", errors="replace") as f:
-                        if "Post Sentry" in f.read():
-                            log("the fresh prefix already holds the program's settings")
-                            return 1
+                if not os.path.exists(os.path.join(prefix, "system.reg")):
+                    log("Wine did not create the prefix " + prefix)
+                    return 1
                 log("starting the driver in the virtual desktop " + DESKTOP)
                 with open(driver_log, "wb") as out:
                     driver = subprocess.Popen(
@@ -147,6 +145,7 @@ def run(args):
                         subprocess.run(["import", "-window", "root", os.path.join(shots, "99-timed-out.png")],
                                        env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                         driver.kill()
+                        driver.wait()
                 with open(driver_log, "rb") as f:
                     sys.stdout.write(f.read().decode("utf-8", "replace"))
                 try:
@@ -165,8 +164,12 @@ def run(args):
                     code = 1
                 return code
             finally:
+                # Nothing of this prefix outlives the test.
                 subprocess.run(["wineserver", "-k"], env=wine_env, stderr=subprocess.DEVNULL)
-                subprocess.run(["wineserver", "-w"], env=wine_env, stderr=subprocess.DEVNULL, timeout=30)
+                try:
+                    subprocess.run(["wineserver", "-w"], env=wine_env, stderr=subprocess.DEVNULL, timeout=30)
+                except subprocess.TimeoutExpired:
+                    log("the prefix's wineserver did not end")
 
 
 def main():
