@@ -126,7 +126,7 @@ def run(args):
                 log("creating an empty Wine prefix")
                 subprocess.run([args.wine, "cmd", "/c", "exit", "0"], env=env, stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-                if not os.path.exists(os.path.join(prefix, "system.reg")):
+                if not os.path.isdir(os.path.join(prefix, "drive_c")):
                     log("Wine did not create the prefix " + prefix)
                     return 1
                 log("starting the driver in the virtual desktop " + DESKTOP)
