@@ -16,6 +16,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -303,6 +304,21 @@ void ClickRow(HWND list, int row, bool right = false) {
     const int y = (rect.top + rect.bottom) / 2;
     if (right) Click(list, x, y, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
     else Click(list, x, y);
+}
+
+// The texts of a column, top row first.
+std::vector<std::string> ColumnTexts(HWND list, int column) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < RowCount(list); ++row) texts.push_back(Cell(list, row, column));
+    return texts;
+}
+
+RECT HeadingRect(HWND heading, int index) {
+    Remote remote(sizeof(RECT));
+    RECT rect = {};
+    if (SendMessageA(heading, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.at)))
+        remote.Get(&rect, sizeof rect);
+    return rect;
 }
 
 int SelectedRow(HWND list) {
@@ -627,9 +643,9 @@ TEST_F(Journey, ANewUserSetsUpAnAccountReadsDeletesMakesARuleAndComesBack) {
     EXPECT_TRUE(WaitFor([&] { return RowCount(list) == 3; }, 5000)) << RowCount(list) << " rows";
     Shot("12-after-rule-check");
 
-    // The window dragged by its caption and the subject column widened by
-    // its heading's divider; then the window closed from its title bar,
-    // which makes the messages seen.
+    // The window dragged by its caption, the subject column widened by its
+    // heading's divider, the rows sorted anew; then the window closed from
+    // its title bar, which makes the messages seen.
     Step("layout and exit");
     RECT before = {};
     GetWindowRect(mailList, &before);
@@ -644,16 +660,22 @@ TEST_F(Journey, ANewUserSetsUpAnAccountReadsDeletesMakesARuleAndComesBack) {
     HWND heading = FindWindowExA(list, nullptr, "SysHeader32", nullptr);
     ASSERT_NE(heading, nullptr);
     const int subjectWidth = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0));
-    {
-        Remote remote(sizeof(RECT));
-        RECT item = {};
-        ASSERT_TRUE(SendMessageA(heading, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(remote.at)));
-        remote.Get(&item, sizeof item);
-        POINT divider = {item.right - 1, (item.top + item.bottom) / 2};
-        ClientToScreen(heading, &divider);
-        Drag(divider, {divider.x + 60, divider.y});
-    }
+    RECT item = HeadingRect(heading, 1);
+    POINT divider = {item.right - 1, (item.top + item.bottom) / 2};
+    ClientToScreen(heading, &divider);
+    Drag(divider, {divider.x + 60, divider.y});
     EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0), subjectWidth + 60) << "the divider drag did not widen";
+
+    // Sorted by the sending time instead of the subject: a click on that
+    // heading.
+    const std::vector<std::string> bySubjectOrder = ColumnTexts(list, 1);
+    item = HeadingRect(heading, 2);
+    Click(heading, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    std::vector<std::string> sortedOrder;
+    EXPECT_TRUE(WaitFor([&] { return (sortedOrder = ColumnTexts(list, 1)) != bySubjectOrder; }, 3000))
+        << "a click on the heading did not sort";
+    std::vector<std::string> sentTimes = ColumnTexts(list, 2);
+    EXPECT_TRUE(std::is_sorted(sentTimes.begin(), sentTimes.end())) << "not sorted by the sending time";
     std::vector<int> widths;
     for (int column = 0; column < 6; ++column)
         widths.push_back(static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0)));
@@ -690,6 +712,7 @@ TEST_F(Journey, ANewUserSetsUpAnAccountReadsDeletesMakesARuleAndComesBack) {
     EXPECT_EQ(again.bottom, listRect.bottom);
     for (int column = 0; column < 6; ++column)
         EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0), widths[column]) << "column " << column;
+    EXPECT_EQ(ColumnTexts(list, 1), sortedOrder) << "the sort order was not kept";
     Shot("15-list-again");
 
     ASSERT_TRUE(TrayMenu(kTraySettings));
