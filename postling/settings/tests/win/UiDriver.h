@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "framework/ResourceChain.h"
+
 namespace ui_driver {
 
 inline std::string Cp1251(const char* utf8) {
@@ -158,6 +160,15 @@ inline void Shot(const char* variable, const char* name) {
         Sleep(20);
     }
 }
+
+// POSTLING_TEST_LANGUAGE_MODULE (a module's path): its resources come first
+// for the whole run, for pictures of the dialogs in that language (the
+// tests' own expectations are Russian).
+inline const bool kLanguageModuleForPictures = [] {
+    const char* path = std::getenv("POSTLING_TEST_LANGUAGE_MODULE");
+    if (path && *path) AfxSetLanguageModule(LoadLibraryA(path));
+    return true;
+}();
 
 inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
