@@ -1,7 +1,8 @@
 // A new user's first session, driven from outside the program only through
-// its windows: posted clicks and keys, the tray icon's notification message
-// (what a click on the icon sends), popup menus walked with the arrow keys,
-// list-view cells read through a buffer in the program's process.
+// its windows: posted clicks and keys, real mouse input (SendInput) for the
+// drags and the title bar's close button, the tray icon's notification
+// message (what a click on the icon sends), popup menus walked with the
+// arrow keys, list-view cells read through a buffer in the program's process.
 //
 // Run by journey_test.py inside a Wine virtual desktop of an empty prefix,
 // with a Dovecot holding the demo mailbox:
