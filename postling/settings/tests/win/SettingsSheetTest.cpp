@@ -68,8 +68,8 @@ protected:
 
     // Opens the sheet and runs the loop until its window is gone, while
     // `driver` acts from a thread of its own.
-    void Run(const std::function<void(HWND sheet)>& driver) {
-        auto* sheet = new CProperties(m_host, nullptr, nullptr, {});
+    void Run(const std::function<void(HWND sheet)>& driver, std::vector<LanguageEntry> languages = {}) {
+        auto* sheet = new CProperties(m_host, nullptr, nullptr, std::move(languages));
         bool alive = true;
         sheet->m_onDestroyed = [&alive] { alive = false; };
         ASSERT_TRUE(sheet->Open());
@@ -226,6 +226,39 @@ TEST_F(SettingsSheetTest, GeneralPage) {
         Click(GetDlgItem(sheet, IDOK));
     });
     EXPECT_FALSE(AgentEntryExists());
+}
+
+// Another language chosen on the general page is taken at once and a
+// restart offered; "No" keeps the program running with the choice made.
+TEST_F(SettingsSheetTest, AnotherLanguageOffersARestart) {
+    LanguageEntry english;
+    english.name = "English";
+    english.langId = 0x409;
+    english.codePage = 1252;
+    english.path = "C:\\Postling\\ZELENG.lng";
+    std::string chosen, offered;
+    Run(
+        [&](HWND sheet) {
+            if (!WaitForDialog(kTitle)) return;
+            Settle();
+            HWND box = GetDlgItem(Page(sheet), IDC_GENERAL_LANGUAGE);
+            Key(reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETCOMBOCONTROL, 0, 0)), VK_DOWN);
+            Settle();
+            char text[128] = {};
+            COMBOBOXEXITEMA item = {};
+            item.mask = CBEIF_TEXT;
+            item.iItem = SendMessageA(box, CB_GETCURSEL, 0, 0);
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(box, CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            chosen = text;
+            Click(GetDlgItem(sheet, IDOK));
+            offered = AnswerMessageBox(IDNO);
+        },
+        {english});
+    EXPECT_EQ(chosen, "English (LANGID:0x409, CP:1252, ZELENG.lng)");
+    EXPECT_EQ(offered.compare(0, 10, ui_driver::Cp1251("Изменение ")), 0) << offered;
+    EXPECT_EQ(m_host.m_settings.m_wLanguage, 0x409);
 }
 
 // Cancel drops every working copy.
