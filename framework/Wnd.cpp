@@ -292,6 +292,14 @@ std::string CWnd::GetWindowText() const {
     return text;
 }
 
+std::string CWnd::GetDlgItemText(int id) const {
+    const int length = GetWindowTextLengthA(::GetDlgItem(m_hWnd, id));
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int copied = ::GetDlgItemTextA(m_hWnd, id, &text[0], length + 1);
+    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    return text;
+}
+
 HWND CWnd::GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
 CWnd* CWnd::GetParent() const { return FromHandlePermanent(::GetParent(m_hWnd)); }

@@ -85,6 +85,7 @@ public:
     bool IsWindowVisible() const;
     void SetWindowText(const char* text);
     std::string GetWindowText() const;
+    std::string GetDlgItemText(int id) const;  // a child's text
     HWND GetDlgItem(int id) const;
     UINT GetDlgCtrlID() const;
     CWnd* GetParent() const;

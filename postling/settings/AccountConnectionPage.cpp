@@ -14,13 +14,6 @@ namespace {
 constexpr int kMaxPort = 65535;
 constexpr int kPlainPort = 110;
 
-std::string ItemText(HWND window, int id) {
-    const int length = GetWindowTextLengthA(GetDlgItem(window, id));
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(GetDlgItemTextA(window, id, &text[0], length + 1)));
-    return text;
-}
-
 void FillCombo(HWND window, int id, UINT stringId) {
     for (int line = 0;; ++line) {
         const std::string item = ResSubString(stringId, line, '\n');
@@ -70,7 +63,7 @@ bool CAccountPropertiesPage1::OnInitDialog() {
     CLumPropertyPage::OnInitDialog();
     m_nSecurityShown = m_pSheet->m_account.m_nSecurity;
     ShowCertificate();
-    m_pSheet->UpdateCaption(ItemText(m_hWnd, IDC_ACCOUNT_NAME));
+    m_pSheet->UpdateCaption(GetDlgItemText(IDC_ACCOUNT_NAME));
     return true;
 }
 
@@ -97,10 +90,10 @@ void CAccountPropertiesPage1::DoDataExchange(CDataExchange* dx) {
     }
 
     // Taking the values: blanks around the names go; what a check needs must be there.
-    std::string name = TrimSpaces(ItemText(m_hWnd, IDC_ACCOUNT_NAME));
-    const std::string server = TrimSpaces(ItemText(m_hWnd, IDC_ACCOUNT_SERVER));
-    const std::string user = TrimSpaces(ItemText(m_hWnd, IDC_ACCOUNT_USER));
-    const std::string password = ItemText(m_hWnd, IDC_ACCOUNT_PASSWORD);
+    std::string name = TrimSpaces(GetDlgItemText(IDC_ACCOUNT_NAME));
+    const std::string server = TrimSpaces(GetDlgItemText(IDC_ACCOUNT_SERVER));
+    const std::string user = TrimSpaces(GetDlgItemText(IDC_ACCOUNT_USER));
+    const std::string password = GetDlgItemText(IDC_ACCOUNT_PASSWORD);
     if (server.empty()) FailValidation(IDC_ACCOUNT_SERVER, IDS_ACCOUNT_NEED_SERVER);
     if (user.empty()) FailValidation(IDC_ACCOUNT_USER, IDS_NEED_USER_NAME);
     if (password.empty()) FailValidation(IDC_ACCOUNT_PASSWORD, IDS_NEED_PASSWORD);
@@ -131,13 +124,13 @@ void CAccountPropertiesPage1::DoDataExchange(CDataExchange* dx) {
     account.m_dwOptions = options;
 }
 
-void CAccountPropertiesPage1::OnNameChange() { m_pSheet->UpdateCaption(ItemText(m_hWnd, IDC_ACCOUNT_NAME)); }
+void CAccountPropertiesPage1::OnNameChange() { m_pSheet->UpdateCaption(GetDlgItemText(IDC_ACCOUNT_NAME)); }
 
 // The port follows the security choice while it is the previous choice's default.
 void CAccountPropertiesPage1::OnSecurityChange() {
     const int security = static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_ACCOUNT_SECURITY, CB_GETCURSEL, 0, 0));
     if (security < 0) return;
-    const std::string port = TrimSpaces(ItemText(m_hWnd, IDC_ACCOUNT_PORT));
+    const std::string port = TrimSpaces(GetDlgItemText(IDC_ACCOUNT_PORT));
     if (port == std::to_string(DefaultPort(m_nSecurityShown)))
         SetDlgItemTextA(m_hWnd, IDC_ACCOUNT_PORT, std::to_string(DefaultPort(security)).c_str());
     m_nSecurityShown = security;

@@ -2,18 +2,8 @@
 
 #include <commctrl.h>
 
-#include "framework/ResourceChain.h"
 #include "framework/WinApp.h"
-
-namespace {
-
-std::string LoadText(UINT id) {
-    std::string text;
-    AfxLoadString(id, text);
-    return text;
-}
-
-}  // namespace
+#include "postling/model/TextFormat.h"
 
 // ---- Page 3 ----
 
@@ -65,7 +55,7 @@ CAccountProperties::~CAccountProperties() {
 }
 
 void CAccountProperties::UpdateCaption(const std::string& name) {
-    std::string caption = LoadText(m_nAdding > 0 ? IDS_ACCOUNT_ADDING : IDS_ACCOUNT_CHANGING);
+    std::string caption = LoadStringResource(m_nAdding > 0 ? IDS_ACCOUNT_ADDING : IDS_ACCOUNT_CHANGING);
     if (!name.empty()) caption += ": " + name;
     if (m_hWnd) SetWindowText(caption.c_str());
 }

@@ -3,20 +3,14 @@
 
 #include <commctrl.h>
 
-#include "framework/ResourceChain.h"
 #include "lumkit/LumText.h"
+#include "postling/model/TextFormat.h"
 #include "postling/settings/PeriodListDlg.h"
 
 namespace {
 
 constexpr int kDefaultIntervalRow = 6;  // 600 seconds
 constexpr int kDefaultTimeOutRow = 3;   // 60 seconds
-
-std::string LoadText(UINT id) {
-    std::string text;
-    AfxLoadString(id, text);
-    return text;
-}
 
 bool IsChecked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
 
@@ -127,7 +121,7 @@ void CAccountPropertiesPage2::OnEditUncheckPeriods() {
 }
 
 void CAccountPropertiesPage2::EditPeriods(CIntervalList& list, UINT titleId, UINT textId) {
-    CPeriodListDlg dialog(LoadText(titleId), this);
+    CPeriodListDlg dialog(LoadStringResource(titleId), this);
     dialog.m_periods = list;
     if (dialog.DoModal() != IDOK) return;
     list = dialog.m_periods;

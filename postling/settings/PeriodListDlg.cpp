@@ -4,17 +4,8 @@
 
 #include "framework/ResourceChain.h"
 #include "framework/WinApp.h"
+#include "postling/model/TextFormat.h"
 #include "postling/settings/PeriodDlg.h"
-
-namespace {
-
-std::string LoadText(UINT id) {
-    std::string text;
-    AfxLoadString(id, text);
-    return text;
-}
-
-}  // namespace
 
 const CRuntimeClass CPeriodListDlg::classCPeriodListDlg = {"CPeriodListDlg", sizeof(CPeriodListDlg),
                                                            &CLumDialog::classCLumDialog, nullptr};
@@ -113,7 +104,7 @@ void CPeriodListDlg::AddRow(std::size_t index) {
 }
 
 void CPeriodListDlg::OnAdd() {
-    CPeriodDlg editor(LoadText(IDS_PERIOD_ADD_TITLE), this);
+    CPeriodDlg editor(LoadStringResource(IDS_PERIOD_ADD_TITLE), this);
     if (editor.DoModal() != IDOK) return;
     m_periods.Add(editor.m_period);
     AddRow(m_periods.GetCount() - 1);
@@ -128,7 +119,7 @@ void CPeriodListDlg::OnEdit() {
     const int index = PeriodIndex(row);
     if (index < 0) return;
     CInterval& period = m_periods[static_cast<std::size_t>(index)];
-    CPeriodDlg editor(LoadText(IDS_PERIOD_EDIT_TITLE), this);
+    CPeriodDlg editor(LoadStringResource(IDS_PERIOD_EDIT_TITLE), this);
     editor.m_period = period;
     if (editor.DoModal() != IDOK) return;
     period = editor.m_period;

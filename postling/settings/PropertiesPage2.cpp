@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "framework/ResourceChain.h"
 #include "lumkit/LumMessages.h"
 #include "lumkit/LumText.h"
 #include "postling/message/Message.h"
 #include "postling/message/RuleBook.h"
+#include "postling/model/TextFormat.h"
 #include "postling/shell/SoundSchemeDlg.h"
 
 namespace {
@@ -21,19 +21,13 @@ constexpr int kReactionColumn = 2;
 constexpr int kFirstDefault = ReactionNone;
 constexpr int kLastDefault = ReactionMailer;
 
-std::string LoadText(UINT id) {
-    std::string text;
-    AfxLoadString(id, text);
-    return text;
-}
-
 // The column's width, widened to its longest choice where the list's font
 // needs more than `width` pixels.
 int FittingWidth(HWND list, UINT choicesId, int width) {
     HDC dc = GetDC(list);
     if (!dc) return width;
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
-    const std::string choices = LoadText(choicesId);
+    const std::string choices = LoadStringResource(choicesId);
     for (int index = 0;; ++index) {
         const std::string choice = SubString(choices, index, '\n');
         if (choice.empty()) break;
@@ -105,7 +99,7 @@ bool CPropertiesPage2::OnInitDialog() {
     m_list.m_bSaveColumns = FALSE;
     m_list.m_bDragEnabled = TRUE;
 
-    const std::string headings = LoadText(IDS_RULE_COLUMNS);
+    const std::string headings = LoadStringResource(IDS_RULE_COLUMNS);
     m_list.InsertChoiceColumn(kFieldColumn, SubString(headings, 0, '\n').c_str(), LVCFMT_LEFT,
                               FittingWidth(m_list.m_hWnd, IDS_RULE_FIELDS, 80), -1, IDS_RULE_FIELDS);
     m_list.InsertEditColumn(kTextColumn, SubString(headings, 1, '\n').c_str(), LVCFMT_LEFT, 150, -1);
@@ -113,7 +107,7 @@ bool CPropertiesPage2::OnInitDialog() {
                               FittingWidth(m_list.m_hWnd, IDS_RULE_REACTIONS, 200), -1, IDS_RULE_REACTIONS);
     for (std::size_t index = 0; index < m_rules.GetCount(); ++index) FillRow(m_rules.GetAt(index));
 
-    const std::string reactions = LoadText(IDS_RULE_REACTIONS);
+    const std::string reactions = LoadStringResource(IDS_RULE_REACTIONS);
     for (int code = kFirstDefault; code <= kLastDefault; ++code) {
         const std::string name = SubString(reactions, code + 1, '\n');
         if (name.empty()) break;
@@ -183,7 +177,7 @@ void CPropertiesPage2::MarkChanged() {
 
 void CPropertiesPage2::OnAdd() {
     if (m_list.IsEditing()) m_list.GetEditor()->DestroyWindow();
-    auto made = std::make_unique<CRule>(RuleFieldSender, LoadText(IDS_RULE_NEW_TEXT), ReactionDefault);
+    auto made = std::make_unique<CRule>(RuleFieldSender, LoadStringResource(IDS_RULE_NEW_TEXT), ReactionDefault);
     const int selected = SelectedRow();
     CRule* rule = nullptr;
     if (selected < 0) {

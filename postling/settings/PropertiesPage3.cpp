@@ -12,6 +12,7 @@
 #include "lumkit/LumDdx.h"
 #include "lumkit/LumNumberEdit.h"
 #include "postling/model/ProgramSettings.h"
+#include "postling/model/TextFormat.h"
 #include "postling/settings/Autostart.h"
 
 namespace {
@@ -19,19 +20,6 @@ namespace {
 constexpr UINT kLowOptionBits = OPT_DIALUP_ONLY | OPT_EXIT_WITHOUT_DIALUP | OPT_SKIP_WHEN_MAILER_RUNS | OPT_CONFIRM_EXIT;
 constexpr char kDefaultLanguageText[] = "(Default: Russian) (LANGID:0x419, CP:1251)";
 constexpr std::uint16_t kRussian = 0x419;
-
-std::string LoadText(UINT id) {
-    std::string text;
-    AfxLoadString(id, text);
-    return text;
-}
-
-std::string ItemText(HWND window, int id) {
-    const int length = GetWindowTextLengthA(GetDlgItem(window, id));
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(GetDlgItemTextA(window, id, &text[0], length + 1)));
-    return text;
-}
 
 HICON SmallIcon(UINT id) {
     const LPCSTR name = MAKEINTRESOURCEA(id);
@@ -156,7 +144,7 @@ void CPropertiesPage3::OnExitWithoutDialup() {
 
 void CPropertiesPage3::OnBrowse() {
     char path[MAX_PATH] = {};
-    std::string filter = LoadText(IDS_GENERAL_MAILER_FILTER);
+    std::string filter = LoadStringResource(IDS_GENERAL_MAILER_FILTER);
     for (char& c : filter)
         if (c == '|') c = '\0';
     filter += std::string(2, '\0');
@@ -183,7 +171,7 @@ bool CPropertiesPage3::OnApply() {
         m_bAgentEntry = agent;
     }
     std::string mailer;
-    if (!CheckMailer(ItemText(m_hWnd, IDC_GENERAL_MAILER), mailer)) {
+    if (!CheckMailer(GetDlgItemText(IDC_GENERAL_MAILER), mailer)) {
         ShowMessage(IDS_GENERAL_MAILER_NOT_FOUND, MB_OK | MB_ICONHAND);
         ::SetFocus(::GetDlgItem(m_hWnd, IDC_GENERAL_MAILER));
         return false;

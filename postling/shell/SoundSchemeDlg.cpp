@@ -10,6 +10,7 @@
 #include "lumkit/LumDdx.h"
 #include "lumkit/LumNumberEdit.h"
 #include "postling/model/ProgramSettings.h"
+#include "postling/model/TextFormat.h"
 #include "postling/shell/Sounds.h"
 
 namespace {
@@ -25,19 +26,6 @@ constexpr int kKindControls[4][3] = {
     {IDC_SOUND_WAVE_LABEL, IDC_SOUND_WAVE_FILE, IDC_SOUND_WAVE_BROWSE},
 };
 
-std::string LoadText(UINT id) {
-    std::string text;
-    AfxLoadString(id, text);
-    return text;
-}
-
-std::string ItemText(HWND window, int id) {
-    const int length = GetWindowTextLengthA(GetDlgItem(window, id));
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(GetDlgItemTextA(window, id, &text[0], length + 1)));
-    return text;
-}
-
 // A button picture as an icon whose silver background is transparent: a
 // disabled button then greys the picture alone, not its whole square.
 HICON ButtonIcon(UINT bitmapId) {
@@ -47,7 +35,7 @@ HICON ButtonIcon(UINT bitmapId) {
 
 // What the second column shows for a record.
 std::string SoundText(const CSoundSetting& record) {
-    return record.m_nKind == CSoundSetting::KIND_NONE ? LoadText(IDS_SOUND_NONE) : record.m_strName;
+    return record.m_nKind == CSoundSetting::KIND_NONE ? LoadStringResource(IDS_SOUND_NONE) : record.m_strName;
 }
 
 }  // namespace
@@ -117,7 +105,7 @@ bool CSoundSchemeDlg::OnInitDialog() {
     }
     m_list.SetImageList(m_images.GetSafeHandle(), LVSIL_SMALL);
 
-    const std::string headings = LoadText(IDS_SOUND_COLUMNS);
+    const std::string headings = LoadStringResource(IDS_SOUND_COLUMNS);
     size_t start = 0;
     for (int column = 0; start <= headings.size(); ++column) {
         size_t end = headings.find('\n', start);
@@ -131,7 +119,7 @@ bool CSoundSchemeDlg::OnInitDialog() {
     for (int event = 0; event < SOUND_EVENT_COUNT; ++event) {
         const CSoundSetting& record = m_records[static_cast<size_t>(event)];
         m_list.InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, event,
-                          LoadText(IDS_SOUND_EVENT_FIRST + static_cast<UINT>(event)).c_str(), 0, 0,
+                          LoadStringResource(IDS_SOUND_EVENT_FIRST + static_cast<UINT>(event)).c_str(), 0, 0,
                           record.m_nKind, event);
         m_list.SetItemText(event, 1, SoundText(record).c_str());
     }
@@ -262,7 +250,7 @@ void CSoundSchemeDlg::OnMelodyChange() {
 void CSoundSchemeDlg::ChangeName(int kind, int editId) {
     CSoundSetting* record = Current();
     if (m_bFilling || !record || record->m_nKind != kind) return;
-    SetName(ItemText(m_hWnd, editId));
+    SetName(GetDlgItemText(editId));
 }
 
 void CSoundSchemeDlg::OnMidiChange() { ChangeName(CSoundSetting::KIND_MIDI, IDC_SOUND_MIDI_FILE); }
@@ -274,9 +262,9 @@ void CSoundSchemeDlg::OnBrowseMidi() { Browse(IDS_SOUND_MIDI_FILTER, "mid", IDC_
 void CSoundSchemeDlg::OnBrowseWave() { Browse(IDS_SOUND_WAVE_FILTER, "wav", IDC_SOUND_WAVE_FILE); }
 
 void CSoundSchemeDlg::Browse(UINT filterId, const char* extension, int editId) {
-    const std::string filter = FileDialogFilter(LoadText(filterId));
+    const std::string filter = FileDialogFilter(LoadStringResource(filterId));
     char path[MAX_PATH] = "";
-    const std::string current = ItemText(m_hWnd, editId);
+    const std::string current = GetDlgItemText(editId);
     if (current.size() < sizeof path) std::memcpy(path, current.c_str(), current.size() + 1);
     OPENFILENAMEA open = {};
     open.lStructSize = sizeof open;
