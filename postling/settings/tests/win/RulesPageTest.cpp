@@ -37,6 +37,8 @@ namespace {
 
 using ui_driver::Cp1251;
 using ui_driver::Text;
+using ui_driver::Enabled;
+using ui_driver::WaitActive;
 using ui_driver::WaitGone;
 
 const std::string kSheetTitle = Cp1251("Настройки");
@@ -178,47 +180,6 @@ int EditedColumn(HWND list, HWND editor, int row) {
         if (PtInRect(&rect, at)) return column;
     }
     return -1;
-}
-
-// Waits until `window` is the active window and has settled: activation
-// arrives late under Wine and moves the focus, which would close an editor.
-void WaitActive(HWND window) {
-    for (int i = 0; i < 300 && GetForegroundWindow() != window; ++i) Sleep(10);
-    Sleep(300);
-}
-
-// The visible message box of this process: its text, answered with `answer`.
-std::string AnswerMessageBox(int answer) {
-    for (int i = 0; i < 500; ++i) {
-        HWND found = nullptr;
-        while ((found = FindWindowExA(nullptr, found, "#32770", nullptr)) != nullptr) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(found, &process);
-            HWND text = GetDlgItem(found, 0xFFFF);
-            if (process != GetCurrentProcessId() || !text || !IsWindowVisible(found)) continue;
-            const std::string said = Text(text);
-            HWND owner = GetWindow(found, GW_OWNER);
-            PostMessageA(found, WM_COMMAND, static_cast<WPARAM>(answer), 0);
-            WaitGone(found);
-            WaitActive(owner);
-            return said;
-        }
-        Sleep(10);
-    }
-    return "(no message box)";
-}
-
-bool Enabled(HWND toolbar, int id) { return IsWindowEnabled(GetDlgItem(toolbar, id)) != FALSE; }
-
-void Shot(const char* name) {
-    const char* dir = std::getenv("RULES_SHOT_DIR");
-    if (!dir || !*dir) return;
-    const std::string base = std::string(dir) + "\\" + name;
-    std::ofstream(base + ".ready") << name;
-    for (int i = 0; i < 1000; ++i) {
-        if (GetFileAttributesA((base + ".done").c_str()) != INVALID_FILE_ATTRIBUTES) break;
-        Sleep(20);
-    }
 }
 
 struct Rule {
@@ -382,10 +343,10 @@ TEST_F(RulesPageTest, InsertAddsAroundTheSelectionDeleteAsksAndOkAppliesInOrder)
             seen.push_back(s);
             if (&c == &cases[0]) {
                 Key(list, VK_DELETE);
-                question = AnswerMessageBox(IDNO);
+                question = ui_driver::AnswerMessageBox(IDNO, true);
                 afterNo = Texts(list);
                 Key(list, VK_DELETE);
-                AnswerMessageBox(IDYES);
+                ui_driver::AnswerMessageBox(IDYES, true);
                 afterYes = Texts(list);
             }
         }
@@ -561,7 +522,7 @@ TEST_F(RulesPageTest, CellEditsAndRulesFromMessagesReachTheBook) {
         }
         SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
         Settle();
-        Shot("dropdown");
+        ui_driver::Shot("RULES_SHOT_DIR", "dropdown");
         SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
         Key(combo, VK_DOWN);  // from the tip to the message list
         Key(combo, VK_RETURN);
@@ -585,7 +546,7 @@ TEST_F(RulesPageTest, CellEditsAndRulesFromMessagesReachTheBook) {
             seen.field = Cell(list, seen.selected, 0);
             seen.text = Cell(list, seen.selected, 1);
             seen.reaction = Cell(list, seen.selected, 2);
-            if (kind == 1) Shot("frommessage");
+            if (kind == 1) ui_driver::Shot("RULES_SHOT_DIR", "frommessage");
             if (editor) Key(editor, VK_ESCAPE);
             fromMessages.push_back(seen);
         }

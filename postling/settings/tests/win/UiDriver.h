@@ -130,9 +130,16 @@ inline void ClickRow(HWND list, int row) {
     Settle();
 }
 
-// The visible message box of this process other than `except`; its text
-// is kept and OK pressed.
-inline std::string AnswerMessageBox(WPARAM button = IDOK) {
+// Waits until `window` is the active window and has settled: activation
+// arrives late under Wine and moves the focus, which would close an editor.
+inline void WaitActive(HWND window) {
+    for (int i = 0; i < 300 && GetForegroundWindow() != window; ++i) Sleep(10);
+    Sleep(300);
+}
+
+// The visible message box of this process: its text, answered with
+// `button`; with `ownerSettles` also waits until its owner is active again.
+inline std::string AnswerMessageBox(WPARAM button = IDOK, bool ownerSettles = false) {
     for (int i = 0; i < 500; ++i) {
         HWND found = nullptr;
         while ((found = FindWindowExA(nullptr, found, "#32770", nullptr)) != nullptr) {
@@ -141,8 +148,10 @@ inline std::string AnswerMessageBox(WPARAM button = IDOK) {
             HWND text = GetDlgItem(found, 0xFFFF);
             if (process != GetCurrentProcessId() || !text || !IsWindowVisible(found)) continue;
             const std::string said = Text(text);
+            HWND owner = GetWindow(found, GW_OWNER);
             PostMessageA(found, WM_COMMAND, button, 0);
             WaitGone(found);
+            if (ownerSettles) WaitActive(owner);
             return said;
         }
         Sleep(10);
