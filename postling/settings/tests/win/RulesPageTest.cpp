@@ -10,9 +10,7 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
 #include <deque>
-#include <fstream>
 #include <functional>
 #include <future>
 #include <memory>
