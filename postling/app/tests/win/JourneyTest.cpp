@@ -371,29 +371,7 @@ int CompletedSessions() {
     return count;
 }
 
-std::set<std::string> MaildirIds() {
-    const std::string maildir = Env("POSTLING_TEST_MAILDIR");
-    std::set<std::string> ids;
-    for (const char* sub : {"\\new\\", "\\cur\\"}) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((maildir + sub + "*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) continue;
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            std::ifstream file(maildir + sub + found.cFileName);
-            for (std::string line; std::getline(file, line);) {
-                if (line.rfind("Message-ID:", 0) != 0) continue;
-                std::string id = line.substr(11);
-                id.erase(0, id.find_first_not_of(' '));
-                id.erase(id.find_last_not_of("\r ") + 1);
-                ids.insert(id);
-                break;
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    return ids;
-}
+std::set<std::string> MaildirIds() { return program_runner::MaildirIds(Env("POSTLING_TEST_MAILDIR")); }
 
 std::string Joined(const std::set<std::string>& ids) {
     std::string out;

@@ -91,30 +91,6 @@ bool WaitForTip(DWORD processId, DWORD timeoutMs) {
     return TipShown(processId);
 }
 
-// The Message-IDs of the messages in the maildir (new and cur).
-std::set<std::string> MaildirIds(const std::string& maildir) {
-    std::set<std::string> ids;
-    for (const char* sub : {"\\new\\", "\\cur\\"}) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((maildir + sub + "*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) continue;
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            std::ifstream file(maildir + sub + found.cFileName);
-            for (std::string line; std::getline(file, line);) {
-                if (line.rfind("Message-ID:", 0) != 0) continue;
-                std::string id = line.substr(11);
-                id.erase(0, id.find_first_not_of(' '));
-                id.erase(id.find_last_not_of("\r ") + 1);
-                ids.insert(id);
-                break;
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    return ids;
-}
-
 // "Message-ID<TAB>subject" lines, the subjects turned into code page 1251.
 std::map<std::string, std::string> SubjectIds(const std::string& path) {
     std::map<std::string, std::string> bySubject;

@@ -1,10 +1,13 @@
 // Starting Postling.exe from a test: the child process, its main window,
-// and waiting while this thread's own windows go on answering messages.
+// waiting while this thread's own windows go on answering messages, and
+// the Message-IDs left in the test mailbox.
 #pragma once
 
 #include <windows.h>
 
+#include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "postling/app/MainWindowClass.h"
@@ -145,6 +148,30 @@ inline bool WaitUntilNoOtherCopy(DWORD timeoutMs) {
         SleepPumping(250);
     }
     return false;
+}
+
+// The Message-IDs of the messages in the maildir (new and cur).
+inline std::set<std::string> MaildirIds(const std::string& maildir) {
+    std::set<std::string> ids;
+    for (const char* sub : {"\\new\\", "\\cur\\"}) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((maildir + sub + "*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            std::ifstream file(maildir + sub + found.cFileName);
+            for (std::string line; std::getline(file, line);) {
+                if (line.rfind("Message-ID:", 0) != 0) continue;
+                std::string id = line.substr(11);
+                id.erase(0, id.find_first_not_of(' '));
+                id.erase(id.find_last_not_of("\r ") + 1);
+                ids.insert(id);
+                break;
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    return ids;
 }
 
 }  // namespace program_runner
