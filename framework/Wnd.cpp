@@ -284,21 +284,21 @@ bool CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; 
 
 void CWnd::SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
 
-std::string CWnd::GetWindowText() const {
-    int length = GetWindowTextLengthA(m_hWnd);
+namespace {
+
+std::string WindowText(HWND window) {
+    int length = GetWindowTextLengthA(window);
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    int copied = ::GetWindowTextA(m_hWnd, &text[0], length + 1);
+    int copied = ::GetWindowTextA(window, &text[0], length + 1);
     text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
     return text;
 }
 
-std::string CWnd::GetDlgItemText(int id) const {
-    const int length = GetWindowTextLengthA(::GetDlgItem(m_hWnd, id));
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int copied = ::GetDlgItemTextA(m_hWnd, id, &text[0], length + 1);
-    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-    return text;
-}
+}  // namespace
+
+std::string CWnd::GetWindowText() const { return WindowText(m_hWnd); }
+
+std::string CWnd::GetDlgItemText(int id) const { return WindowText(::GetDlgItem(m_hWnd, id)); }
 
 HWND CWnd::GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
