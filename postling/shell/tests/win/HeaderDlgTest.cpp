@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -310,26 +311,58 @@ private:
     std::thread m_worker;
 };
 
+// The commands posted to the test thread's windows while it is installed.
+class CommandWatch {
+public:
+    CommandWatch() : m_hook(SetWindowsHookExA(WH_GETMESSAGE, &CommandWatch::Hook, nullptr, GetCurrentThreadId())) {
+        s_arrived.clear();
+    }
+    ~CommandWatch() { UnhookWindowsHookEx(m_hook); }
+    CommandWatch(const CommandWatch&) = delete;
+    CommandWatch& operator=(const CommandWatch&) = delete;
+
+    static bool Arrived(UINT id) { return std::find(s_arrived.begin(), s_arrived.end(), id) != s_arrived.end(); }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        if (code >= 0 && wParam == PM_REMOVE && msg->message == WM_COMMAND)
+            s_arrived.push_back(LOWORD(msg->wParam));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline std::vector<UINT> s_arrived;
+    HHOOK m_hook;
+};
+
 // Opens the box's context menu by a right click (or Shift+F10) and lets a
-// user choose `choice` from it; returns what the menu showed.
+// user choose `choice` from it; returns what the menu showed. A menu that
+// did not come, or closed before its command was posted (a window of
+// another test on the display took the activation), is opened again.
 MenuSeen UseMenu(HWND dialog, UINT choice, const char* shot = nullptr, bool byKey = false) {
     MenuSeen seen;
-    // The pointer out of the menu's way: an item under it takes the
-    // highlight from the keys.
-    SetCursorPos(0, 0);
-    {
-        MenuUser user(GetCurrentThreadId(), choice, shot);
-        HWND edit = Edit(dialog);
-        if (byKey) {
-            Key(edit, VK_F10, true, true);
-        } else {
-            PostMessageA(edit, WM_RBUTTONDOWN, MK_RBUTTON, At({40, 30}));
-            PostMessageA(edit, WM_RBUTTONUP, 0, At({40, 30}));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        CommandWatch commands;
+        // The pointer out of the menu's way: an item under it takes the
+        // highlight from the keys.
+        SetCursorPos(0, 0);
+        {
+            MenuUser user(GetCurrentThreadId(), choice, shot);
+            HWND edit = Edit(dialog);
+            if (byKey) {
+                Key(edit, VK_F10, true, true);
+            } else {
+                PostMessageA(edit, WM_RBUTTONDOWN, MK_RBUTTON, At({40, 30}));
+                PostMessageA(edit, WM_RBUTTONUP, 0, At({40, 30}));
+            }
+            for (int i = 0; i < 1000 && !user.Done(); ++i) Pump(10);
+            seen = user.Seen();
         }
-        for (int i = 0; i < 1000 && !user.Done(); ++i) Pump(10);
-        seen = user.Seen();
+        if (seen.shown && choice == 0) break;
+        if (!seen.chosen) continue;
+        for (int i = 0; i < 300 && !CommandWatch::Arrived(choice); ++i) Pump(10);
+        if (CommandWatch::Arrived(choice)) break;
     }
-    Pump(150);  // the chosen command
+    Pump(150);  // the chosen command carried out
     return seen;
 }
 
