@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "postling/app/tests/win/ProgramRunner.h"
+#include "postling/shell/tests/win/TrayIconKeeper.h"
 
 using namespace program_runner;
 

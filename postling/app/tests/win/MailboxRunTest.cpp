@@ -25,7 +25,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/tests/win/CodePageText.h"
 #include "postling/app/tests/win/ProgramRunner.h"
+#include "postling/shell/tests/win/TrayIconKeeper.h"
 
 using namespace program_runner;
 
@@ -98,12 +100,7 @@ std::map<std::string, std::string> SubjectIds(const std::string& path) {
     for (std::string line; std::getline(file, line);) {
         const std::size_t tab = line.find('\t');
         if (tab == std::string::npos) continue;
-        const std::string utf8 = line.substr(tab + 1);
-        wchar_t wide[512] = {};
-        MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 512);
-        char ansi[512] = {};
-        WideCharToMultiByte(1251, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
-        bySubject[ansi] = line.substr(0, tab);
+        bySubject[Cp1251(line.substr(tab + 1).c_str())] = line.substr(0, tab);
     }
     return bySubject;
 }

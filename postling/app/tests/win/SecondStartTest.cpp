@@ -8,7 +8,9 @@
 
 #include <string>
 
+#include "framework/tests/win/CodePageText.h"
 #include "postling/app/tests/win/ProgramRunner.h"
+#include "postling/shell/tests/win/TrayIconKeeper.h"
 
 using namespace program_runner;
 
@@ -64,12 +66,13 @@ struct FakeCopy {
     }
 };
 
-// A message box shown by that process, or null.
+// A message box shown by that process, or null. Only a visible one: its
+// window exists before its texts are set.
 HWND FindMessageBox(DWORD processId) {
     return FindWindowOf(processId, [](HWND window) {
         char name[16] = {};
         GetClassNameA(window, name, sizeof name);
-        return std::string(name) == "#32770";
+        return std::string(name) == "#32770" && IsWindowVisible(window);
     });
 }
 
@@ -170,10 +173,13 @@ TEST_F(SecondStart, RestartThatTheOldCopyDoesNotFollowGivesUpAfterTenSeconds) {
     EXPECT_GE(elapsed, 9500u);
     EXPECT_EQ(copy.exitCommands, 1);
     EXPECT_EQ(copy.secondStarts, 0);
-    EXPECT_NE(WindowTexts(box).find(
-                  L"Не удалось перезапустить Post Sentry. Попробуйте сделать это вручную."),
-              std::wstring::npos)
-        << "texts of the box";
+    const std::wstring expected = L"Не удалось перезапустить Post Sentry. Попробуйте сделать это вручную.";
+    std::wstring texts = WindowTexts(box);
+    for (int i = 0; i < 50 && texts.find(expected) == std::wstring::npos; ++i) {
+        SleepPumping(100);
+        texts = WindowTexts(box);
+    }
+    EXPECT_NE(texts.find(expected), std::wstring::npos) << "texts of the box: " << WideToUtf8(texts);
     EXPECT_EQ(WaitForMainWindow(second.pi.dwProcessId, 0), nullptr);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitPumping(second.pi.hProcess, 20000));

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "postling/app/tests/win/ProgramRunner.h"
+#include "postling/shell/tests/win/TrayIconKeeper.h"
 
 using namespace program_runner;
 

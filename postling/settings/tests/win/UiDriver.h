@@ -18,19 +18,11 @@
 #include <vector>
 
 #include "framework/ResourceChain.h"
+#include "framework/tests/win/CodePageText.h"
 
 namespace ui_driver {
 
-inline std::string Cp1251(const char* utf8) {
-    const int wideSize = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideSize), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], wideSize);
-    const int size = WideCharToMultiByte(1251, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(1251, 0, wide.c_str(), -1, &out[0], size, nullptr, nullptr);
-    out.resize(static_cast<size_t>(size) - 1);
-    return out;
-}
+using ::Cp1251;
 
 inline std::string Text(HWND window) {
     char buffer[512] = {};

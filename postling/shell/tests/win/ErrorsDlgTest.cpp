@@ -15,6 +15,7 @@
 #include "postling/model/TextFormat.h"
 #include "postling/shell/ErrorsDlg.h"
 #include "postling/shell/tests/win/FrameTestSupport.h"
+#include "postling/shell/tests/win/TrayIconKeeper.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/tests/win/CodePageText.h"
 #include "postling/engine/CheckContext.h"
 #include "postling/message/RuleBook.h"
 #include "postling/model/Account.h"
@@ -19,18 +20,6 @@
 #include "postling/shell/RegisteredMessages.h"
 #include "postling/shell/Scheduler.h"
 #include "postling/shell/ShellHost.h"
-
-// UTF-8 text of the test source as the program's code page 1251.
-inline std::string Cp1251(const char* utf8) {
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], n);
-    int m = WideCharToMultiByte(1251, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(m, '\0');
-    WideCharToMultiByte(1251, 0, wide.c_str(), -1, &out[0], m, nullptr, nullptr);
-    out.resize(m > 0 ? m - 1 : 0);
-    return out;
-}
 
 // The visible dialogs of this thread with that title (UTF-8 here).
 inline std::vector<HWND> DialogsTitled(const char* title) {

@@ -20,25 +20,12 @@
 #include <utility>
 #include <vector>
 
+#include "framework/tests/win/CodePageText.h"
 #include "postling/message/Message.h"
 #include "postling/res/resource.h"
 #include "postling/shell/HeaderDlg.h"
 
 namespace {
-
-// UTF-8 text of this source in another code page.
-std::string Encode(const char* utf8, UINT codePage) {
-    const int wideSize = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideSize), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], wideSize);
-    const int size = WideCharToMultiByte(codePage, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, wide.c_str(), -1, &out[0], size, nullptr, nullptr);
-    out.resize(static_cast<size_t>(size) - 1);
-    return out;
-}
-
-std::string Cp1251(const char* utf8) { return Encode(utf8, 1251); }
 
 // The dialog under test, whose keys the message loop gives it first.
 CDialog* g_dialog = nullptr;
@@ -472,7 +459,7 @@ TEST_F(HeaderDlgTest, OpensWithTheStoredHeaderUpToItsLimitInTheDialogFont) {
 }
 
 TEST_F(HeaderDlgTest, CharsetCommandsReadTheStoredHeaderAgainEachTime) {
-    const std::string koi8 = Encode(kRussianHeader, 20866);
+    const std::string koi8 = FromUtf8(kRussianHeader, 20866);
     const std::string russian = Cp1251(kRussianHeader);
     ASSERT_NE(koi8, russian);
     message_.m_strHeader = koi8;

@@ -22,6 +22,7 @@
 #include "postling/model/RegistryProfileStore.h"
 #include "postling/shell/MailList.h"
 #include "postling/shell/tests/win/FrameTestSupport.h"
+#include "postling/shell/tests/win/TrayIconKeeper.h"
 
 namespace {
 
@@ -503,10 +504,13 @@ TEST_F(MailListTest, TheStoredSortOrderIsReadClampedAndTheRowsFollowIt) {
         ASSERT_NE(Open(), nullptr);
         EXPECT_EQ(Window().m_list.GetSortColumn(), c.column);
         EXPECT_EQ(Window().m_list.IsSortDescending() != FALSE, c.descending);
-        if (!c.rows.empty()) EXPECT_EQ(Column(c.column), c.rows);
+        if (!c.rows.empty()) {
+            EXPECT_EQ(Column(c.column), c.rows);
+        }
         // Sent times as numbers, newest first.
-        if (c.column == 2)
+        if (c.column == 2) {
             for (int row = 1; row < RowCount(); ++row) EXPECT_GE(Data(row - 1)->m_timeSent, Data(row)->m_timeSent);
+        }
         HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
         HDITEMA item = {};
         item.mask = HDI_FORMAT;

@@ -9,28 +9,14 @@
 #include <string>
 
 #include "framework/ResourceChain.h"
+#include "framework/tests/win/CodePageText.h"
 #include "postling/shell/MailTipWnd.h"
-
-namespace {
-
-std::string Utf8To1251(const char* text) {
-    int wide = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, &w[0], wide);
-    int narrow = WideCharToMultiByte(1251, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(narrow), '\0');
-    WideCharToMultiByte(1251, 0, w.c_str(), -1, &out[0], narrow, nullptr, nullptr);
-    out.resize(out.size() - 1);
-    return out;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
     std::string text;
     if (argc > 2) {
-        text = Utf8To1251(argv[2]);
+        text = Cp1251(argv[2]);
     } else {
         std::string format;
         if (!AfxLoadString(10057, format)) {
@@ -39,7 +25,7 @@ int main(int argc, char** argv) {
         }
         char buffer[512];
         std::snprintf(buffer, sizeof(buffer), format.c_str(),
-                      Utf8To1251("5 писем (1 новое)").c_str());
+                      Cp1251("5 писем (1 новое)").c_str());
         text = buffer;
     }
     auto* tip = new CMailTipWnd;

@@ -16,6 +16,7 @@
 #include "framework/tests/win/MessageBoxAnswerer.h"
 #include "postling/message/Message.h"
 #include "postling/shell/tests/win/FrameTestSupport.h"
+#include "postling/shell/tests/win/TrayIconKeeper.h"
 
 namespace {
 

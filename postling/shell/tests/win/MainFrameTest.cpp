@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "postling/shell/tests/win/FrameTestSupport.h"
+#include "postling/shell/tests/win/TrayIconKeeper.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "postling/engine/tests/ScriptedServer.h"
 #include "postling/res/resource.h"
 #include "postling/shell/tests/win/FrameTestSupport.h"
+#include "postling/shell/tests/win/TrayIconKeeper.h"
 
 namespace {
 

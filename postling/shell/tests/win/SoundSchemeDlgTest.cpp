@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/tests/win/CodePageText.h"
 #include "framework/tests/win/MessageBoxAnswerer.h"
 #include "postling/model/ProgramSettings.h"
 #include "postling/res/resource.h"
@@ -30,14 +31,6 @@
 #include "postling/shell/tests/win/SoundFakes.h"
 
 namespace {
-
-std::string Cp1251(const char* utf8) {
-    wchar_t wide[512];
-    char text[512];
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 512);
-    WideCharToMultiByte(1251, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
 
 // Stands in for the main frame: counts the stop commands it gets.
 class FakeFrame : public CWnd {
