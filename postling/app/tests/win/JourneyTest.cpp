@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/tests/win/CodePageText.h"
 #include "postling/app/tests/win/ProgramRunner.h"
 
 using namespace program_runner;
@@ -57,14 +58,6 @@ std::string Env(const char* name) {
     return value ? value : "";
 }
 
-std::string Utf8(const std::wstring& wide) {
-    std::string out(wide.size() * 3 + 1, '\0');
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &out[0], static_cast<int>(out.size()),
-                                      nullptr, nullptr);
-    out.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
-    return out;
-}
-
 std::wstring TextOf(HWND window) {
     wchar_t text[4096] = {};
     DWORD_PTR ignored = 0;
@@ -86,7 +79,7 @@ void Settle(DWORD ms = 200) { SleepPumping(ms); }
 // input is handled after the messages sent to read it).
 ::testing::AssertionResult Shows(HWND window, const std::string& utf8) {
     std::string shown;
-    if (WaitFor([&] { return (shown = Utf8(TextOf(window))) == utf8; }, 3000))
+    if (WaitFor([&] { return (shown = WideToUtf8(TextOf(window))) == utf8; }, 3000))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "shows \"" << shown << "\", not \"" << utf8 << "\"";
 }
@@ -284,7 +277,7 @@ std::string Cell(HWND list, int row, int column) {
     if (remote.Put(&item, sizeof item) &&
         SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at)) >= 0)
         remote.Get(text, (kChars - 1) * sizeof(wchar_t), sizeof(LVITEMW));
-    return Utf8(text);
+    return WideToUtf8(text);
 }
 
 RECT ItemRect(HWND list, int row) {
@@ -493,7 +486,7 @@ TEST_F(Journey, ANewUserSetsUpAnAccountReadsDeletesMakesARuleAndComesBack) {
     ClickCentre(GetDlgItem(account, IDOK));
     if (!WaitFor([&] { return !IsWindow(account); }, 5000)) {
         HWND box = MessageBoxOf();
-        FAIL() << "the account sheet stayed open: " << (box ? Utf8(TextOf(GetDlgItem(box, 0xFFFF))) : "");
+        FAIL() << "the account sheet stayed open: " << (box ? WideToUtf8(TextOf(GetDlgItem(box, 0xFFFF))) : "");
     }
     ASSERT_EQ(RowCount(accounts), 1);
     EXPECT_EQ(Cell(accounts, 0, 0), "127.0.0.1 (alice)");
@@ -544,7 +537,7 @@ TEST_F(Journey, ANewUserSetsUpAnAccountReadsDeletesMakesARuleAndComesBack) {
     Key(list, VK_RETURN);
     HWND header = WaitForTitle(L"Заголовок сообщения");
     ASSERT_NE(header, nullptr) << "Enter opened no header view";
-    const std::string headerText = Utf8(TextOf(GetDlgItem(header, kHeaderText)));
+    const std::string headerText = WideToUtf8(TextOf(GetDlgItem(header, kHeaderText)));
     EXPECT_NE(headerText.find("Message-ID: " + viewed->id), std::string::npos) << headerText;
     EXPECT_NE(headerText.find("Subject: "), std::string::npos) << headerText;
     Shot("08-header");
@@ -565,7 +558,7 @@ TEST_F(Journey, ANewUserSetsUpAnAccountReadsDeletesMakesARuleAndComesBack) {
     ASSERT_TRUE(ChooseFromMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN})) << "no context menu on the row";
     if (HWND box = MessageBoxOf()) {
         Shot("09-delete-question");
-        ADD_FAILURE() << "asked: " << Utf8(TextOf(GetDlgItem(box, 0xFFFF)));
+        ADD_FAILURE() << "asked: " << WideToUtf8(TextOf(GetDlgItem(box, 0xFFFF)));
         PostMessageA(box, WM_COMMAND, IDYES, 0);
     }
     ASSERT_TRUE(WaitFor([&] { return CompletedSessions() > sessions; }, 30000)) << "no check after the deletion";
@@ -708,7 +701,7 @@ TEST_F(Journey, ANewUserSetsUpAnAccountReadsDeletesMakesARuleAndComesBack) {
     ASSERT_EQ(RowCount(rules), 1);
     EXPECT_EQ(Cell(rules, 0, 1), ruled->sender);
     EXPECT_EQ(Cell(rules, 0, 2), "Удалять с сервера");
-    EXPECT_EQ(Utf8(TextOf(GetDlgItem(CurrentPage(sheet), kRulesDefault))), "Выводить всплывающее окно");
+    EXPECT_EQ(WideToUtf8(TextOf(GetDlgItem(CurrentPage(sheet), kRulesDefault))), "Выводить всплывающее окно");
     Shot("16-rules-again");
     ClickCentre(GetDlgItem(sheet, IDCANCEL));
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(sheet); }, 5000));

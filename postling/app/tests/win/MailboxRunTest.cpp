@@ -431,9 +431,7 @@ TEST_F(MailboxRun, AFirstStartLeadsToTheAccountsAndTheAccountAddedThereIsChecked
         HWND box = FindWindowOf(id, [](HWND w) { return IsWindowVisible(w) && GetDlgItem(w, 0xFFFF) != nullptr; });
         wchar_t said[512] = {};
         if (box) GetWindowTextW(GetDlgItem(box, 0xFFFF), said, 512);
-        char shown[512] = {};
-        WideCharToMultiByte(CP_UTF8, 0, said, -1, shown, sizeof shown, nullptr, nullptr);
-        FAIL() << "the account sheet refused the values: " << shown;
+        FAIL() << "the account sheet refused the values: " << WideToUtf8(said);
     }
     EXPECT_EQ(SendMessageA(accounts, LVM_GETITEMCOUNT, 0, 0), 1);
     PostMessageA(GetDlgItem(sheet, IDOK), BM_CLICK, 0, 0);
