@@ -642,10 +642,16 @@ TEST_F(Journey, ANewUserSetsUpAnAccountReadsDeletesMakesARuleAndComesBack) {
     // heading.
     const std::vector<std::string> bySubjectOrder = ColumnTexts(list, 1);
     item = HeadingRect(heading, 2);
-    Click(heading, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    // A move Wine makes up after the divider drag can turn the click into
+    // the start of a column drag on a busy machine: a click that did not
+    // sort is made again.
     std::vector<std::string> sortedOrder;
-    EXPECT_TRUE(WaitFor([&] { return (sortedOrder = ColumnTexts(list, 1)) != bySubjectOrder; }, 3000))
-        << "a click on the heading did not sort";
+    bool sorted = false;
+    for (int attempt = 0; attempt < 3 && !sorted; ++attempt) {
+        Click(heading, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        sorted = WaitFor([&] { return (sortedOrder = ColumnTexts(list, 1)) != bySubjectOrder; }, 3000);
+    }
+    EXPECT_TRUE(sorted) << "a click on the heading did not sort";
     std::vector<std::string> sentTimes = ColumnTexts(list, 2);
     EXPECT_TRUE(std::is_sorted(sentTimes.begin(), sentTimes.end())) << "not sorted by the sending time";
     std::vector<int> widths;
